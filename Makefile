@@ -1,0 +1,61 @@
+# The front door: `make` builds, `make check` runs every test (plus a sanitizer pass),
+# `make bench` runs the benchmarks, `make demo` shows the driver at work.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
+JOBS       ?= 2
+CMAKE_ARGS ?=
+
+# Warnings are errors in every checked build, so a local `make check` fails where CI would.
+CHECK_ARGS := -DZV_WERROR=ON
+
+.PHONY: all deps configure build check test asan tsan bench demo fuzz clean
+
+all: deps build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_ARGS)
+
+configure: $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Every test through CTest, then the whole suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+check: deps
+	cmake -S . -B $(BUILD) -G Ninja $(CHECK_ARGS) $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j $(JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	$(MAKE) asan
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja $(CHECK_ARGS) -DZV_SANITIZE=address,undefined \
+	      -DCMAKE_BUILD_TYPE=Debug -DZV_BUILD_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# The threaded tests again under ThreadSanitizer.
+tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -G Ninja $(CHECK_ARGS) -DZV_SANITIZE=thread \
+	      -DCMAKE_BUILD_TYPE=Debug -DZV_BUILD_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(TSAN_BUILD) -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS)
+
+bench: deps build
+	cmake --build $(BUILD) --target run_benchmarks
+
+demo:
+	@echo "make demo: the demo arrives with the core daemon; nothing to show yet." >&2
+	@exit 1
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
