@@ -1,0 +1,181 @@
+#include "ZvPadSession.h"
+
+#include "ZvBuildFlavor.h"
+#include "ZvLog.h"
+
+#include <hidapi.h>
+
+#include <mutex>
+#include <string.h>
+
+namespace {
+
+std::mutex g_poolLock;
+
+// Shuts the HID layer down when the library is unloaded, after the sessions have closed.
+struct HidShutdown {
+    ~HidShutdown() { (void)hid_exit(); }
+} g_hidShutdown;
+
+} // namespace
+
+// Defined after the lock and the shutdown, so destroyed before them.
+ZvPadSession g_ts[2];
+
+ZvPadSession::ZvPadSession() : _usbhid(_context), _bluetooth(_context) {}
+
+ZvPadSession::~ZvPadSession() {
+    closeTransport();
+    release();
+}
+
+void ZvPadSession::clearContext() {
+    memset(&_context, 0, sizeof _context);
+}
+
+th_i16 ZvPadSession::openFree(PZvTabletOpenPatam param) {
+    std::lock_guard<std::mutex> lock(g_poolLock);
+    for (ZvPadSession& s : g_ts) {
+        if (s._context.idClient == param->context) {
+            zv_log_out(ZV_LL_ERR, "zvtc_open: context %p already has a session", param->context);
+            return ZV_ER_FAIL;
+        }
+    }
+    for (ZvPadSession& s : g_ts) {
+        if (s._context.idClient != nullptr || s._closing)
+            continue;
+        const th_i16 ret = s.open(param);
+        if (ret != 0) {
+            // Shutting hidapi down releases libusb; never while the other session holds a device.
+            bool held = false;
+            for (const ZvPadSession& other : g_ts)
+                held = held || other._protocol != nullptr;
+            if (!held)
+                (void)hid_exit();
+        }
+        return ret;
+    }
+    zv_log_out(ZV_LL_WARN, "zvtc_open: no free session");
+    return ZV_ER_FAIL;
+}
+
+th_i16 ZvPadSession::open(PZvTabletOpenPatam param) {
+    zv_log_out(ZV_LL_DEBUG, "open param->tspfFlag =%x ", param->tspfFlag);
+    closeTransport();
+    clearContext();
+    _context.idClient = param->context;
+    _context.onOpened = param->onOpened;
+    _context.onClosed = param->onClosed;
+    _context.onRead = param->onRead;
+    _context.onGotStrDesc = param->onGot;
+    zv_log_out(ZV_LL_DEBUG, " _context.idClient=%p ", _context.idClient);
+
+    if (_usbhid.open(&param->tsfafBits)) {
+        zv_log_out(ZV_LL_NOTICE, "ZvPadSession::open() usb&hid open success");
+        param->tspfFlag = ZV_TSPF_USB;
+        _protocol = &_usbhid;
+        _client.store(param->context, std::memory_order_release);
+        return 0;
+    }
+    if (zvps_with_bluetooth()) {
+        zv_log_out(ZV_LL_INFO, "start blue tooth ");
+        if (_bluetooth.open(&param->tsfafBits)) {
+            zv_log_out(ZV_LL_NOTICE, "ZvPadSession::open() bluetooth open success");
+            param->tspfFlag = ZV_TSPF_BLE;
+            _protocol = &_bluetooth;
+            _client.store(param->context, std::memory_order_release);
+            return 0;
+        }
+        zv_log_out(ZV_LL_INFO, "ZvPadSession::open() bluetooth open faild, end");
+    }
+    clearContext();
+    return ZV_ER_FAIL;
+}
+
+void ZvPadSession::closeClient(void* context) {
+    if (context == nullptr)
+        return;
+    ZvPadSession* session = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(g_poolLock);
+        for (ZvPadSession& s : g_ts) {
+            if (s._context.idClient == context && !s._closing) {
+                session = &s;
+                break;
+            }
+        }
+        if (session == nullptr)
+            return;
+        // The session and its device key stay taken until the device is closed, so neither an
+        // open nor a probe can take the device while it goes.
+        session->_closing = true;
+        session->_client.store(nullptr, std::memory_order_release);
+    }
+    session->closeTransport();
+    std::lock_guard<std::mutex> lock(g_poolLock);
+    session->release();
+}
+
+void ZvPadSession::closeTransport() {
+    zv_log_out(ZV_LL_DEBUG, "ZvPadSession::close() _protocol=%p", static_cast<void*>(_protocol));
+    if (_protocol == nullptr)
+        return;
+    zv_log_out(ZV_LL_DEBUG, "_protocol will close");
+    _protocol->close();
+}
+
+void ZvPadSession::release() {
+    _protocol = nullptr;
+    _client.store(nullptr, std::memory_order_release);
+    clearContext();
+    _closing = false;
+}
+
+ZvPadSession* ZvPadSession::find(void* context) {
+    if (context == nullptr)
+        return nullptr;
+    for (ZvPadSession& s : g_ts)
+        if (s._client.load(std::memory_order_acquire) == context)
+            return &s;
+    return nullptr;
+}
+
+bool ZvPadSession::isMatchTabletOpenning(const char* key) {
+    if (key == nullptr || key[0] == '\0')
+        return false;
+    for (int i = 0; i < 2; ++i) {
+        zv_log_out(ZV_LL_DEBUG, "g_ts[%d]._context.usbIDPath={%s}", i, g_ts[i]._context.usbIDPath);
+        zv_log_out(ZV_LL_DEBUG, "g_ts[%d]         strSaveStr {%s}", i, key);
+        if (strncmp(g_ts[i]._context.usbIDPath, key, ZV_SESSION_KEY_LEN) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool ZvPadSession::probeUsb(char* path) {
+    std::lock_guard<std::mutex> lock(g_poolLock);
+    return ZvUsb::_check_zerva_usb_device_setup(path);
+}
+
+bool ZvPadSession::probeBle(char* path) {
+    if (!zvps_with_bluetooth())
+        return false;
+    std::lock_guard<std::mutex> lock(g_poolLock);
+    return ZvBluetooth::_check_zerva_blz_device_setup(path);
+}
+
+th_i16 ZvPadSession::read(th_u8* buf) {
+    return _protocol ? _protocol->read(buf) : th_i16(ZV_ER_FAIL);
+}
+
+th_i16 ZvPadSession::startRead(th_u8 stat) {
+    return _protocol ? _protocol->startRead(stat) : th_i16(ZV_ER_FAIL);
+}
+
+th_i16 ZvPadSession::getStringDesc(th_u16 index, th_u8* buf, th_u32 bufLen) {
+    return _protocol ? _protocol->getStringDesc(index, buf, bufLen) : th_i16(ZV_ER_FAIL);
+}
+
+bool ZvPadSession::alive() {
+    return _protocol != nullptr && _protocol->alive();
+}

@@ -1,0 +1,55 @@
+// One session of the pool g_ts: the transports it can open a tablet with and the state the caller
+// sees through its context. The pool's functions choose and release sessions.
+#pragma once
+
+#include "ZvBluetooth.h"
+#include "ZvProtocol.h"
+#include "ZvUsb.h"
+
+#include <atomic>
+
+class ZvPadSession {
+public:
+    ZvPadSession();
+    ~ZvPadSession();
+    ZvPadSession(const ZvPadSession&) = delete;
+    ZvPadSession& operator=(const ZvPadSession&) = delete;
+
+    // The pool. Opening, closing and the probes choose and release sessions under one lock, so
+    // that the core may probe on its main thread while tablet threads open and close.
+
+    // 0 with a session opened for param->context, -1 when none is free or nothing opened.
+    static th_i16 openFree(PZvTabletOpenPatam param);
+    // Closes the session of context, if any; once it returns no report reaches its onRead.
+    static void closeClient(void* context);
+    // The open session of context, or null. Lock-free: the tablet threads look their session up
+    // on every call while the other session may be opening.
+    static ZvPadSession* find(void* context);
+    static bool probeUsb(char* path);
+    static bool probeBle(char* path);
+    // Whether a session holds the device of this key. Called by the transports with the pool
+    // lock held; an empty key matches nothing.
+    static bool isMatchTabletOpenning(const char* key);
+
+    th_i16 read(th_u8* buf);
+    th_i16 startRead(th_u8 stat);
+    th_i16 getStringDesc(th_u16 index, th_u8* buf, th_u32 bufLen);
+    bool alive();
+
+private:
+    th_i16 open(PZvTabletOpenPatam param);
+    // Closes the device; may wait for a running report callback, so it runs without the lock.
+    void closeTransport();
+    // Frees the session, device key included; with the lock held.
+    void release();
+    void clearContext();
+
+    // First, so that it exists before the transports bind their references to it.
+    ZvSessionContext _context{};
+    ZvUsb _usbhid;
+    ZvBluetooth _bluetooth;
+    ZvProtocol* _protocol = nullptr;
+    // idClient of an open session, published once it is fully open.
+    std::atomic<void*> _client{nullptr};
+    bool _closing = false;
+};
