@@ -17,7 +17,10 @@ ZvThread::ZvThread() {
     zv_log_out(ZV_LL_INFO, " ZvThread m_runFlag\t= 0 ");
 }
 
-ZvThread::~ZvThread() = default;
+// A thread is never left unjoined. A subclass whose run() uses its own members must stop the
+// thread in its own destructor (waitQuit) before those members go; by the time this one runs,
+// only a thread that has already finished, or one that touches nothing but the base, is safe.
+ZvThread::~ZvThread() { waitQuit(); }
 
 bool ZvThread::start(const char* callFuncName) {
     m_reqQuit = false;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -16,6 +17,7 @@ void quiet(int, const char*, va_list) {}
 class Worker : public ZvThread {
 public:
     explicit Worker(bool initOk) : _initOk(initOk) {}
+    ~Worker() override { waitQuit(); }
     std::atomic<int> inits{0}, runs{0}, uninits{0};
     std::atomic<bool> initDoneBeforeStartReturned{false};
     // When set, run() blocks until released.
@@ -137,6 +139,14 @@ TEST_F(ZvThreadTest, RunMayEndTheThreadItself) {
     EXPECT_TRUE(eventually([&] { return !w.isRunning(); }));
     EXPECT_EQ(w.runs, 3);
     EXPECT_EQ(w.uninits, 1);
+}
+
+TEST_F(ZvThreadTest, DestructorJoinsAFinishedThread) {
+    // Under ThreadSanitizer a thread that is never joined is reported as a leak.
+    auto w = std::make_unique<Worker>(false);
+    ASSERT_TRUE(w->start("test"));
+    EXPECT_TRUE(eventually([&] { return !w->isRunning(); }));
+    w.reset();
 }
 
 TEST_F(ZvThreadTest, ZeroStopsDeletesAndNulls) {
