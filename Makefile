@@ -63,22 +63,11 @@ fuzz: deps
 	@set -e; for f in $$(find $(FUZZ_BUILD)/fuzz -type f -name 'fuzz_*' -perm -u+x); do \
 	    name=$$(basename $$f); mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
 	    echo "== $$name ($(FUZZ_SECONDS) s)"; \
-	    $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus/$$name; \
+	    UBSAN_OPTIONS=halt_on_error=1 $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus/$$name; \
 	done
 
 demo:
-	@echo "make # Every libFuzzer target for FUZZ_SECONDS each, with a corpus kept in $(FUZZ_BUILD)/corpus.
-fuzz: deps
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DZV_FUZZ=ON -DZV_BUILD_TESTS=OFF \
-	      -DZV_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	@set -e; for f in $$(find $(FUZZ_BUILD)/fuzz -type f -name 'fuzz_*' -perm -u+x); do \
-	    name=$$(basename $$f); mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
-	    echo "== $$name ($(FUZZ_SECONDS) s)"; \
-	    $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus/$$name; \
-	done
-
-demo: the demo arrives with the core daemon; nothing to show yet." >&2
+	@echo "make demo: the demo arrives with the core daemon; nothing to show yet." >&2
 	@exit 1
 
 clean:
