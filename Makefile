@@ -63,7 +63,7 @@ fuzz: deps
 	@set -e; for f in $$(find $(FUZZ_BUILD)/fuzz -type f -name 'fuzz_*' -perm -u+x); do \
 	    name=$$(basename $$f); mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
 	    echo "== $$name ($(FUZZ_SECONDS) s)"; \
-	    UBSAN_OPTIONS=halt_on_error=1 $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus/$$name; \
+	    ASAN_OPTIONS=verify_asan_link_order=0 UBSAN_OPTIONS=halt_on_error=1 $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus/$$name; \
 	done
 
 demo:
