@@ -47,3 +47,21 @@ TEST(EkeyEvent, SameAndClear) {
     zv_clear_ekey_event(&w);
     EXPECT_EQ(w, 0u);
 }
+
+TEST(EkeyEvent, WordInsideAnAssignment) {
+    // The word is only 4-aligned in the record; these forms must not need more.
+    ZvEkey eks[2]{};
+    ZvEkey& ek = eks[1];
+    ek.funcBit = ZVEF_KBTN | ZVEF_MOUSE_RIGHT;
+    ek.funcEvtBit = ~0ull;
+    zv_mark_ekey_event(ek, ZVEK_DOWN);
+    EXPECT_EQ(zv_get_ekey_event(ZVEF_KBTN, ek.funcEvtBit), uint32_t(ZVEK_DOWN));
+    EXPECT_EQ(zv_get_ekey_event(ZVEF_MOUSE_RIGHT, ek.funcEvtBit), uint32_t(ZVEK_DOWN));
+    EXPECT_EQ(zv_get_ekey_event(ZVEF_EXEC, ek.funcEvtBit), uint32_t(ZVEK_NONE));
+    zv_set_ekey_event(ek, ZVEF_EXEC, ZVEK_UP);
+    EXPECT_EQ(zv_get_ekey_event(ZVEF_EXEC, ek.funcEvtBit), uint32_t(ZVEK_UP));
+    zv_set_ekey_same_event(ek, ZVEK_CLICK);
+    EXPECT_EQ(ek.funcEvtBit, ~0ull);
+    zv_clear_ekey_event(ek);
+    EXPECT_EQ(ek.funcEvtBit, 0u);
+}
