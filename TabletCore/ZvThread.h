@@ -24,7 +24,8 @@ public:
     // True from a successful start until the thread function has finished.
     bool isRunning() const { return m_running.load(std::memory_order_acquire); }
     void suspend() {}
-    void resume() {}
+    // Wakes a run() that waits for work; reqQuit calls it so that a stop takes effect at once.
+    virtual void resume() {}
 
     // waitQuit, delete and null the pointer.
     static void zero(ZvThread** ppt);

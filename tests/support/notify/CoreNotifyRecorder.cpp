@@ -1,4 +1,5 @@
 // The recording stand-in for the dispatcher's self messages.
+#include "NotifyRecorder.h"
 #include "ZvCoreNotify.h"
 
 #include <mutex>
