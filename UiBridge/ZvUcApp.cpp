@@ -1,0 +1,218 @@
+#include "ZvUcApp.h"
+
+#include "ZvDBusMsg.h"
+#include "ZvLog.h"
+#include "ZvUcCallbacks.h"
+#include "ZvUcReceiver.h"
+#include "ZvUcThreads.h"
+#include "ZvUcTimers.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+namespace zvuc {
+namespace {
+
+// The receiver and the three threads of one run of the event loop.
+class BusSide {
+public:
+    BusSide() : _receiver(&_proc.m_msgQueue), _recive(&_receiver) {}
+    ~BusSide() { stop(); }
+
+    void start() {
+        _recive.start();
+        _proc.start();
+        _sender.start();
+    }
+
+    // Ends the receiving thread's loop (it then leaves the bus) and the two queue threads;
+    // records still queued are dropped.
+    void stop() {
+        std::lock_guard<std::mutex> lock(_stopMu);
+        if (_stopped)
+            return;
+        _stopped = true;
+        _recive.quit();
+        _proc.m_msgQueue.stop();
+        _sender.m_msgQueue.stop();
+        _recive.wait();
+        _proc.wait();
+        _sender.wait();
+    }
+
+    void send(const ZvMsg& msg) { (void)_sender.m_msgQueue.push(msg); }
+    bool waitRegistered(int timeoutMs) { return _recive.waitRegistered(timeoutMs); }
+
+private:
+    CoreProcThread _proc;
+    CoreReceiver _receiver;
+    CoreReciveThread _recive;
+    CoreSenderThread _sender;
+    std::mutex _stopMu;
+    bool _stopped = false;
+};
+
+// g_app_run_flag and what goes with it, guarded by g_runMu: a self message is only posted to the
+// main thread while the loop runs, and the loop drains what was posted before it returns.
+std::mutex g_runMu;
+std::condition_variable g_runCv;
+bool g_app_run_flag = false;
+QCoreApplication* g_app = nullptr;
+
+// Shared, so that zvuc_uninit can wait for the threads without holding g_busMu (a callback on
+// the processing thread may be sending a record meanwhile).
+std::mutex g_busMu;
+std::shared_ptr<BusSide> g_bus;
+
+// QCoreApplication keeps references to its argc and argv for its whole life.
+int g_qtArgc = 1;
+char g_progName[256] = "ZervaCore";
+char* g_qtArgv[] = {g_progName, nullptr};
+
+// One self message handed across to the main thread, and the wait for it to be handled there.
+struct Handoff {
+    std::mutex mu;
+    std::condition_variable cv;
+    bool done = false;
+};
+
+void deliverSelfRecord(const ZvMsg& msg) {
+    const QByteArray bytes(reinterpret_cast<const char*>(&msg), int(sizeof msg));
+    zv_log_out(ZV_LL_DEBUG, "QTUiCoreSession::BinaryMessage l=%d,d=%p ", int(bytes.size()),
+               static_cast<const void*>(bytes.constData()));
+    dumpBytes(bytes);
+    deliverSelf(bytes);
+    dumpBytes(fixedReply());
+}
+
+} // namespace
+
+int runEventLoop(int argc, char** argv) {
+    {
+        std::lock_guard<std::mutex> lock(g_runMu);
+        if (g_app != nullptr)
+            return -1;
+    }
+    if (argc > 0 && argv != nullptr && argv[0] != nullptr)
+        snprintf(g_progName, sizeof g_progName, "%s", argv[0]);
+    QCoreApplication app(g_qtArgc, g_qtArgv);
+    ZvDBusMsg::registerType();
+    QTUiCoreSession session;
+    auto bus = std::make_shared<BusSide>();
+    {
+        std::lock_guard<std::mutex> lock(g_busMu);
+        g_bus = bus;
+    }
+    {
+        std::lock_guard<std::mutex> lock(g_runMu);
+        g_app = &app;
+        g_app_run_flag = true;
+    }
+    g_runCv.notify_all();
+    attachTimers(&session);
+    bus->start();
+    (void)app.exec();
+    {
+        std::lock_guard<std::mutex> lock(g_runMu);
+        g_app_run_flag = false;
+    }
+    // Self messages posted before the flag fell are delivered now, so no caller waits for
+    // a loop that no longer runs.
+    QCoreApplication::sendPostedEvents();
+    detachTimers();
+    {
+        std::lock_guard<std::mutex> lock(g_busMu);
+        g_bus = nullptr;
+    }
+    bus->stop();
+    {
+        std::lock_guard<std::mutex> lock(g_runMu);
+        g_app = nullptr;
+    }
+    return 0;
+}
+
+int stopEventLoop() {
+    std::lock_guard<std::mutex> lock(g_runMu);
+    if (!g_app_run_flag)
+        return -1;
+    QMetaObject::invokeMethod(g_app, "quit", Qt::QueuedConnection);
+    return 0;
+}
+
+void sendToUi(const ZvMsg& msg) {
+    std::lock_guard<std::mutex> lock(g_busMu);
+    if (g_bus != nullptr)
+        g_bus->send(msg);
+}
+
+int sendSelf(const ZvMsg& msg) {
+    auto handoff = std::make_shared<Handoff>();
+    {
+        std::lock_guard<std::mutex> lock(g_runMu);
+        if (!g_app_run_flag) {
+            zv_log_out(ZV_LL_ERR, "Call failed: the event loop is not running");
+            return 1;
+        }
+        // On the main thread itself a round trip through the loop would wait for itself.
+        if (QThread::currentThread() == g_app->thread()) {
+            // Delivered below, without the lock: the dispatcher may send more from inside.
+            handoff.reset();
+        } else {
+            QMetaObject::invokeMethod(
+                g_app,
+                [handoff, msg] {
+                    deliverSelfRecord(msg);
+                    {
+                        std::lock_guard<std::mutex> lock(handoff->mu);
+                        handoff->done = true;
+                    }
+                    handoff->cv.notify_all();
+                },
+                Qt::QueuedConnection);
+        }
+    }
+    if (!handoff) {
+        deliverSelfRecord(msg);
+        return 0;
+    }
+    std::unique_lock<std::mutex> lock(handoff->mu);
+    handoff->cv.wait(lock, [&] { return handoff->done; });
+    return 0;
+}
+
+void stopBusSide() {
+    std::shared_ptr<BusSide> bus;
+    {
+        std::lock_guard<std::mutex> lock(g_busMu);
+        bus = g_bus;
+    }
+    if (bus)
+        bus->stop();
+}
+
+bool waitBusReady(int timeoutMs) {
+    {
+        std::unique_lock<std::mutex> lock(g_runMu);
+        if (!g_runCv.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [] { return g_app_run_flag; }))
+            return false;
+    }
+    std::shared_ptr<BusSide> bus;
+    {
+        std::lock_guard<std::mutex> lock(g_busMu);
+        bus = g_bus;
+    }
+    return bus && bus->waitRegistered(timeoutMs);
+}
+
+bool loopRunning() {
+    std::lock_guard<std::mutex> lock(g_runMu);
+    return g_app_run_flag;
+}
+
+} // namespace zvuc

@@ -1,0 +1,31 @@
+// The core's callbacks as the library holds them, and the three ways records and timer expiries
+// reach the core through them. Callable from any thread.
+#pragma once
+
+#include "ZvUiBridgeApi.h"
+
+#include <QByteArray>
+
+namespace zvuc {
+
+// zvuc_init / zvuc_init_call / zvuc_uninit, with their result codes.
+int init(ZVUC_RECV_MSG_CB onRecvMsg, ZVUC_SCREEN_INFO_CB onScreenInfo);
+int initCall(ZVUC_EVENT_CB onEvent, ZVUC_SCREEN_INFO_CB onScreenInfo, ZVUC_TIMER_CB onTimer);
+void clearCallbacks();
+
+// A record from the settings application: to the record callback when set, else to the event
+// callback as (396, record, 0). False when neither is set.
+bool deliverRecord(const ZvMsg& msg);
+// A self message: to the event callback only, as (396, record, 0). The bytes are first copied
+// into a whole record (short input zero-filled, long input cut), so the core never reads past
+// what a caller on the bus sent.
+void deliverSelf(const QByteArray& bytes);
+// A timer expiry: (0, null, id) to the event callback.
+void deliverTimer(int id);
+
+// What BinaryMessage and Message answer: eighteen little-endian 32-bit integers.
+QByteArray fixedReply();
+// Logs the bytes as " \n Pong print :" followed by "0x%x," items at debug level.
+void dumpBytes(const QByteArray& bytes);
+
+} // namespace zvuc

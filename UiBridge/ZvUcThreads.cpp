@@ -1,0 +1,142 @@
+#include "ZvUcThreads.h"
+
+#include "ZvDBusMsg.h"
+#include "ZvLog.h"
+#include "ZvUcCallbacks.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDateTime>
+#include <QVariant>
+
+#include <chrono>
+
+namespace zvuc {
+
+const char kCoreService[] = "org.Zerva.QtDBus.Msg.core";
+const char kUiService[] = "org.Zerva.QtDBus.Msg";
+
+namespace {
+
+const int kUiCallTimeoutMs = 3000;
+
+void logProcLine(const char* what, const char* model) {
+    const QByteArray when =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyy-MM-dd hh:mm:ss")).toLatin1();
+    if (model != nullptr)
+        zv_log_out(ZV_LL_DEBUG, "%s ZvUcThreads -- UI Call Core->MsgProc %s\n%s", when.constData(),
+                   what, model);
+    else
+        zv_log_out(ZV_LL_DEBUG, "%s ZvUcThreads -- UI Call Core->MsgProc %s", when.constData(),
+                   what);
+}
+
+} // namespace
+
+bool CoreReciveThread::waitRegistered(int timeoutMs) {
+    std::unique_lock<std::mutex> lock(_mu);
+    _cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return _settled; });
+    return _registered;
+}
+
+void CoreReciveThread::run() {
+    zv_log_out(ZV_LL_DEBUG, "pong ");
+    bool ok = false;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        zv_log_out(ZV_LL_DEBUG, "InitCoreDBus SessionBus is not connect");
+    } else {
+        zv_log_out(ZV_LL_DEBUG, "InitCoreDBus SessionBus is connect");
+        if (!bus.registerService(kCoreService)) {
+            zv_log_out(ZV_LL_ERR, "Register CORE_SERVICE_NAME service error\n\t%s",
+                       qPrintable(bus.lastError().message()));
+        } else {
+            zv_log_out(ZV_LL_DEBUG, "Register CORE_SERVICE_NAME service success");
+            ok =
+                bus.registerObject(QStringLiteral("/"), _receiver, QDBusConnection::ExportAllSlots);
+            if (ok)
+                zv_log_out(ZV_LL_DEBUG, "RegisterObject reciver OK.");
+            else
+                zv_log_out(ZV_LL_ERR, "RegisterObject Faill.\n\t%s",
+                           qPrintable(bus.lastError().message()));
+        }
+    }
+    {
+        std::lock_guard<std::mutex> lock(_mu);
+        _settled = true;
+        _registered = ok;
+    }
+    _cv.notify_all();
+    exec();
+    if (ok) {
+        bus.unregisterObject(QStringLiteral("/"));
+        (void)bus.unregisterService(kCoreService);
+    }
+}
+
+th_u64 CoreProcThread::verifiedPid(const QString& sender) {
+    if (sender.isEmpty())
+        return 0;
+    auto it = _pids.constFind(sender);
+    if (it != _pids.constEnd())
+        return it.value();
+    QDBusMessage ask = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
+    ask << sender;
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(ask);
+    th_u64 pid = 0;
+    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+        pid = reply.arguments().first().toUInt();
+    else
+        zv_log_out(ZV_LL_WARN, "no pid for bus sender %s: %s", qPrintable(sender),
+                   qPrintable(reply.errorMessage()));
+    // A sender that has already left is not cached: its name will not come back anyway.
+    if (pid != 0)
+        _pids.insert(sender, pid);
+    return pid;
+}
+
+void CoreProcThread::run() {
+    Incoming in;
+    while (m_msgQueue.pop(&in)) {
+        // The pid field is whatever the sender wrote; the bus knows better, and the core uses
+        // this pid to find the desktop user it starts programs as.
+        in.msg.head.pid = verifiedPid(in.sender);
+        if (in.msg.head.cmd == ZVMC_UI_TABLET_INFO) {
+            logProcLine("ZVMC_UI_TABLET_INFO", nullptr);
+        } else if (in.msg.head.cmd == ZVMC_UI_CONFIG_CHANGED) {
+            char model[ZV_MODEL_LEN + 1] = {};
+            memcpy(model, in.msg.body.sModel, ZV_MODEL_LEN);
+            logProcLine("ZVMC_UI_CONFIG_CHANGED", model);
+        }
+        (void)deliverRecord(in.msg);
+    }
+}
+
+void CoreSenderThread::run() {
+    ZvMsg msg;
+    while (m_msgQueue.pop(&msg)) {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected()) {
+            zv_log_out(ZV_LL_DEBUG, "ConnectToUIDBus SessionBus is not connect");
+            continue;
+        }
+        QDBusMessage call = QDBusMessage::createMethodCall(kUiService, QStringLiteral("/"),
+                                                           QString(), QStringLiteral("UIMsgProc"));
+        call << QVariant::fromValue(ZvDBusMsg(msg));
+        const QDBusMessage reply = bus.call(call, QDBus::Block, kUiCallTimeoutMs);
+        const bool ok = reply.type() == QDBusMessage::ReplyMessage &&
+                        !reply.arguments().isEmpty() && reply.arguments().first().toBool();
+        if (ok && !_connected)
+            zv_log_out(ZV_LL_DEBUG, "ConnectToUIDBus D-BUs connect to UI_SERVICE_NAME success");
+        _connected = ok;
+        if (!ok)
+            zv_log_out(ZV_LL_DEBUG, "Core Call UI->MsgProc failed:\n\t%s\n",
+                       qPrintable(reply.errorMessage()));
+    }
+}
+
+} // namespace zvuc

@@ -1,0 +1,69 @@
+// The three threads of the bus side. Each sleeps until it has work: the receiving thread in its
+// own event loop, the other two on their queue's condition.
+#pragma once
+
+#include "ZvUcQueue.h"
+#include "ZvUcReceiver.h"
+
+#include <QHash>
+#include <QObject>
+#include <QThread>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+namespace zvuc {
+
+extern const char kCoreService[];
+extern const char kUiService[];
+
+// Registers the core's service and object, then idles in its event loop until stopped.
+class CoreReciveThread : public QThread {
+public:
+    explicit CoreReciveThread(CoreReceiver* receiver) : _receiver(receiver) {}
+    // Blocks until registration succeeded or gave up (or the time is over); true if registered.
+    bool waitRegistered(int timeoutMs);
+
+protected:
+    void run() override;
+
+private:
+    CoreReceiver* _receiver;
+    std::mutex _mu;
+    std::condition_variable _cv;
+    bool _settled = false;
+    bool _registered = false;
+};
+
+// Hands the settings application's records to the core, one at a time and in arrival order (so
+// the records of every sender keep their order).
+class CoreProcThread : public QThread {
+public:
+    ZvUcQueue<Incoming> m_msgQueue;
+
+protected:
+    void run() override;
+
+private:
+    // The pid the bus itself vouches for (0 when it cannot tell); unique names are never reused,
+    // so the answer is kept per name.
+    th_u64 verifiedPid(const QString& sender);
+    QHash<QString, th_u64> _pids;
+};
+
+// Calls UIMsgProc of the settings application for each queued record. It does bus work only
+// when a record is waiting: while the settings application is absent nothing happens, and a
+// record given meanwhile costs one failed call and is dropped (it is not retried).
+class CoreSenderThread : public QThread {
+public:
+    ZvUcQueue<ZvMsg> m_msgQueue;
+
+protected:
+    void run() override;
+
+private:
+    bool _connected = false;
+};
+
+} // namespace zvuc
