@@ -1,0 +1,232 @@
+#include "EventDetect.h"
+
+#include "ZvCoreNotify.h"
+#include "ZvLog.h"
+#include "ZvMsg.h"
+#include "ZvUiBridgeDll.h"
+
+#include <errno.h>
+#include <linux/netlink.h>
+#include <poll.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+std::atomic<uint8_t> g_run_flag{0};
+
+namespace {
+
+timer_t timerid = nullptr;
+// A POSIX timer belongs to the process that made it: a detached daemon (a child) has none.
+pid_t g_timerOwner = 0;
+std::atomic<int64_t> g_timeTickSave{0};
+
+int64_t now_ms() {
+    struct timeval tv;
+    gettimeofday(&tv, nullptr);
+    return static_cast<int64_t>(tv.tv_sec) * 1000 + tv.tv_usec / 1000;
+}
+
+void thread_handler(union sigval) {
+    int64_t last = g_timeTickSave.load();
+    const int64_t now = now_ms();
+    const bool resumed = zv_resume_tick(now, &last);
+    g_timeTickSave = last;
+    if (resumed)
+        notify_core_msg(ZVMC_CORE_USB_ON);
+}
+
+} // namespace
+
+void notify_core_msg(th_u16 cmd) {
+    ZvMsg m;
+    memset(&m, 0, sizeof m);
+    m.head.cmd = cmd;
+    m.head.pid = static_cast<th_u64>(getpid());
+    m.head.hwnd = 0;
+    (void)zvuc_send_self_msg(&m);
+}
+
+th_u16 zv_classify_uevent(const char* buf) {
+    if (buf == nullptr || strstr(buf, "FFFF") != nullptr || strstr(buf, "hidraw/") == nullptr ||
+        strstr(buf, "7D3A:") == nullptr)
+        return 0;
+    const bool add = strstr(buf, "add@") != nullptr;
+    const bool remove = strstr(buf, "remove@") != nullptr;
+    if (add && strstr(buf, "usb") != nullptr)
+        return ZVMC_CORE_USB_ON;
+    if (remove && strstr(buf, "usb") != nullptr)
+        return ZVMC_CORE_USB_OFF;
+    if (add && strstr(buf, "uhid") != nullptr)
+        return ZVMC_CORE_BLZ_ON;
+    if (remove && strstr(buf, "uhid") != nullptr)
+        return ZVMC_CORE_BLZ_OFF;
+    return 0;
+}
+
+th_u16 check_do_command(const char* buf) {
+    const th_u16 cmd = zv_classify_uevent(buf);
+    switch (cmd) {
+    case ZVMC_CORE_USB_ON:
+        zv_log_out(ZV_LL_INFO, "USB device 7d3a add !! \n");
+        break;
+    case ZVMC_CORE_USB_OFF:
+        zv_log_out(ZV_LL_INFO, "USB device 7d3a remove !! \n");
+        break;
+    case ZVMC_CORE_BLZ_ON:
+        zv_log_out(ZV_LL_INFO, "Bluetooth device 7d3a add !! \n");
+        break;
+    case ZVMC_CORE_BLZ_OFF:
+        zv_log_out(ZV_LL_INFO, "Bluetooth device 7d3a remove !! \n");
+        break;
+    default:
+        return 0;
+    }
+    notify_core_msg(cmd);
+    return cmd;
+}
+
+bool zv_resume_tick(int64_t nowMs, int64_t* lastMs) {
+    const int64_t last = *lastMs;
+    *lastMs = nowMs;
+    if (last != 0 && nowMs - last > 2000) {
+        printf("nTimePast=%d \n", static_cast<int>(nowMs - last));
+        return true;
+    }
+    return false;
+}
+
+int do_start_timer(timer_t* id, struct sigevent* sev, int ms) {
+    if (timer_create(CLOCK_REALTIME, sev, id) != 0) {
+        printf("Failed to create timer: %s\n", strerror(errno));
+        return -1;
+    }
+    printf("The timer id: %p\n", *id);
+    struct itimerspec its;
+    memset(&its, 0, sizeof its);
+    if (ms < 1000) {
+        its.it_value.tv_sec = 0;
+        its.it_value.tv_nsec = static_cast<long>(ms) * 1000000L;
+    } else {
+        its.it_value.tv_sec = ms / 1000;
+        its.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+    }
+    its.it_interval = its.it_value;
+    if (timer_settime(*id, 0, &its, nullptr) != 0) {
+        printf("Failed to set timeout: %s\n", strerror(errno));
+        (void)timer_delete(*id);
+        *id = nullptr;
+        return -1;
+    }
+    return 0;
+}
+
+int start_thread_timer(timer_t* id, int ms) {
+    struct sigevent sev;
+    memset(&sev, 0, sizeof sev);
+    sev.sigev_notify = SIGEV_THREAD;
+    sev.sigev_notify_function = thread_handler;
+    sev.sigev_value.sival_int = 111;
+    return do_start_timer(id, &sev, ms);
+}
+
+int zv_start_detection_timer() {
+    if (start_thread_timer(&timerid, 1000) != 0) {
+        printf("zv_start_detection_timer fail!!");
+        return -1;
+    }
+    g_timerOwner = getpid();
+    return 0;
+}
+
+void zv_stop_detection_timer() {
+    if (timerid == nullptr || g_timerOwner != getpid())
+        return;
+    if (timer_delete(timerid) != 0)
+        printf("Failed to delete timer: %s\n", strerror(errno));
+    timerid = nullptr;
+}
+
+EventDetect::EventDetect(bool startTimer) {
+    pthread_barrier_init(&m_barrier, nullptr, 2);
+    if (startTimer)
+        (void)zv_start_detection_timer();
+}
+
+EventDetect::~EventDetect() {
+    stop_detect();
+    pthread_barrier_destroy(&m_barrier);
+    zv_stop_detection_timer();
+}
+
+bool EventDetect::start_detect() {
+    _wake.reset(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    m_handle = pthread_create(&m_tid, nullptr, &EventDetect::detect, this);
+    if (m_handle != 0) {
+        zv_log_out(ZV_LL_INFO, "thread detect create error %d \n", m_handle);
+        return false;
+    }
+    pthread_barrier_wait(&m_barrier);
+    return true;
+}
+
+void EventDetect::stop_detect() {
+    if (m_handle != 0)
+        return;
+    const uint64_t one = 1;
+    if (write(_wake.get(), &one, sizeof one) < 0)
+        zv_log_out(ZV_LL_ERR, "EventDetect: cannot wake the watcher: %s", strerror(errno));
+    pthread_join(m_tid, nullptr);
+    m_handle = -1;
+}
+
+void* EventDetect::detect(void* self) {
+    static_cast<EventDetect*>(self)->loop();
+    return nullptr;
+}
+
+void EventDetect::loop() {
+    ZvUniqueFd sock(socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_KOBJECT_UEVENT));
+    if (!sock.usable()) {
+        zv_log_out(ZV_LL_ERR, "EventDetect: no uevent socket: %s", strerror(errno));
+    } else {
+        const int size = 1024;
+        (void)setsockopt(sock.get(), SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+        struct sockaddr_nl addr;
+        memset(&addr, 0, sizeof addr);
+        addr.nl_family = AF_NETLINK;
+        addr.nl_pid = static_cast<__u32>(getpid());
+        addr.nl_groups = 1; // kernel events
+        if (bind(sock.get(), reinterpret_cast<struct sockaddr*>(&addr), sizeof addr) != 0)
+            zv_log_out(ZV_LL_ERR, "EventDetect: cannot bind the uevent socket: %s",
+                       strerror(errno));
+    }
+    printf("USB dection test ");
+    pthread_barrier_wait(&m_barrier);
+
+    // No time-out: the stop request wakes the poll through _wake, so an idle core does not
+    // wake up here at all.
+    struct pollfd fds[2] = {{_wake.get(), POLLIN, 0}, {sock.get(), POLLIN, 0}};
+    const nfds_t n = sock.usable() ? 2 : 1;
+    while (g_run_flag.load() != 0) {
+        fds[0].revents = fds[1].revents = 0;
+        const int r = poll(fds, n, -1);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0 || (fds[0].revents & POLLIN) != 0)
+            break;
+        if ((fds[1].revents & POLLIN) == 0)
+            continue;
+        char buf[2048];
+        memset(buf, 0, sizeof buf);
+        const ssize_t got = recv(sock.get(), buf, sizeof buf - 1, 0);
+        if (got <= 0)
+            continue;
+        printf("--> %s\n", buf);
+        _seen.fetch_add(1);
+        (void)check_do_command(buf);
+    }
+}

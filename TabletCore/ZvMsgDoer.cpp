@@ -1,0 +1,365 @@
+#include "ZvMsgDoer.h"
+
+#include "ZvCoreNotify.h"
+#include "ZvDesktopUser.h"
+#include "ZvLog.h"
+#include "ZvPadSessionDll.h"
+#include "ZvTabletThread.h"
+#include "ZvVirtualDevices.h"
+
+#include <chrono>
+#include <stdio.h>
+#include <string.h>
+#include <thread>
+#include <unistd.h>
+
+std::atomic<ZvMsgDoer*> g_msgDoer{nullptr};
+
+namespace {
+
+ZvMsg make_record(th_u16 cmd, th_u64 hwnd) {
+    ZvMsg m;
+    memset(&m, 0, sizeof m);
+    m.head.cmd = cmd;
+    m.head.pid = static_cast<th_u64>(getpid());
+    m.head.hwnd = hwnd;
+    return m;
+}
+
+bool held_back_code(th_u16 cmd) {
+    return cmd == ZVMC_CORE_SWITCH_MEK_FUNC || cmd == ZVMC_CORE_SHOW_EKEY_VALUE ||
+           cmd == ZVMC_CORE_FINE_MODE;
+}
+
+} // namespace
+
+ZvMsgDoer::ZvMsgDoer(th_u64 hwnd) : _hwnd(hwnd) {
+    g_msgDoer = this;
+}
+
+ZvMsgDoer::~ZvMsgDoer() {
+    ZvMsgDoer* self = this;
+    (void)g_msgDoer.compare_exchange_strong(self, nullptr);
+}
+
+bool ZvMsgDoer::init() {
+    {
+        std::lock_guard<std::mutex> hold(_listLock);
+        _listMsg.clear();
+    }
+    std::lock_guard<std::recursive_mutex> hold(_lock);
+    (void)startTimer(TIMER_ID_RS, 100);
+    (void)startTimer(TIMER_ID_DETECT_DEVICE, 1000);
+    return true;
+}
+
+void ZvMsgDoer::uninit() {
+    std::lock_guard<std::recursive_mutex> hold(_lock);
+    stopTimer(TIMER_ID_RS);
+    stopTimer(TIMER_ID_LINK);
+    stopTimer(TIMER_ID_ADMINPRIVILEGE);
+    free_tablet_thread();
+    ZvTabletThread::clear();
+    std::lock_guard<std::mutex> list(_listLock);
+    _listMsg.clear();
+}
+
+size_t ZvMsgDoer::heldBack() const {
+    std::lock_guard<std::mutex> hold(_listLock);
+    return _listMsg.size();
+}
+
+ZvTabletThread* ZvMsgDoer::target(const char* sModel) const {
+    for (auto& slot : g_pt) {
+        ZvTabletThread* t = slot.load(std::memory_order_acquire);
+        // model() is fixed once start-up identified the tablet; a closed worker serves nobody.
+        if (t != nullptr && t->isRunning() && t->initDone() &&
+            strncmp(t->model(), sModel, ZV_MODEL_LEN) == 0)
+            return t;
+    }
+    return nullptr;
+}
+
+void ZvMsgDoer::reply(th_u16 cmd, const ZvMsgBody& body) {
+    ZvMsg m = make_record(cmd, _hwnd);
+    m.body = body;
+    send(m);
+}
+
+void ZvMsgDoer::onMsg(const ZvMsg& msg) {
+    std::lock_guard<std::recursive_mutex> hold(_lock);
+    char model[ZV_MODEL_LEN];
+    memcpy(model, msg.body.sModel, sizeof model);
+    model[sizeof model - 1] = '\0';
+    zv_log_out(ZV_LL_INFO, "ZvMsgDoer::onMsg(msg(type:%x, pid:%ld, sModel:%s))", msg.head.cmd,
+               static_cast<long>(msg.head.pid), model);
+    _msg = msg;
+    _msg.body.sModel[ZV_MODEL_LEN - 1] = '\0';
+    _hwndUI = msg.head.hwnd;
+    _pidUI = msg.head.pid;
+    // Bound programs run as the owner of the settings application; self messages carry the
+    // core's own pid and say nothing about the desktop user.
+    const pid_t sender = static_cast<pid_t>(msg.head.pid);
+    if (msg.head.cmd < 0x6000 && sender > 0 && sender != getpid())
+        zv_set_desktop_user_pid(sender);
+
+    const th_u16 cmd = msg.head.cmd;
+    ZvMsgBody body;
+    memset(&body, 0, sizeof body);
+    switch (cmd) {
+    case ZVMC_UI_QUIT:
+        _hwndUI = 0;
+        {
+            std::lock_guard<std::mutex> list(_listLock);
+            _listMsg.clear();
+        }
+        uninit();
+        reqQuitApp();
+        return;
+    case ZVMC_UI_TABLET_NUM:
+        for (auto& slot : g_pt) {
+            ZvTabletThread* t = slot.load(std::memory_order_acquire);
+            // A worker that closed its tablet keeps its model but serves nothing.
+            if (t == nullptr || !t->isRunning() || !t->initDone() || t->model()[0] == '\0')
+                continue;
+            memcpy(body.tablets.model[body.tablets.num], t->model(), ZV_MODEL_LEN);
+            ++body.tablets.num;
+        }
+        reply(ZVMC_REPLY | cmd, body);
+        return;
+    case ZVMC_UI_IF_ADMIN:
+        body.bAdmin = isAdmin() ? 1 : 0;
+        reply(ZVMC_REPLY | cmd, body);
+        return;
+    case ZVMC_UI_RUN_AS_ADMIN:
+        _bStartUI = false;
+        (void)startTimer(TIMER_ID_ADMINPRIVILEGE, 100);
+        return;
+    case ZVMC_UI_SCREEN_CHANGED:
+        screenChanged();
+        return;
+    case ZVMC_CORE_USB_ON:
+    case ZVMC_CORE_BLZ_ON:
+        printf(" ** REV ZVMC_CORE_USB_ON %x \n", cmd);
+        run_tablet_thread();
+        return;
+    case ZVMC_CORE_WHEEL_FORWARD:
+        (void)zerva_send_mouse_wheel_input(8, 1);
+        return;
+    case ZVMC_CORE_WHEEL_BACKWARD:
+        (void)zerva_send_mouse_wheel_input(8, -1);
+        return;
+    default:
+        break;
+    }
+
+    ZvTabletThread* t = target(_msg.body.sModel);
+    if (t == nullptr)
+        return; // nobody serves that model (or the code is unknown): no reply
+    switch (cmd) {
+    case ZVMC_UI_TABLET_INFO:
+        memcpy(&body.tc.tc, t->getTabletCfg(), sizeof body.tc.tc);
+        body.tc.isCurr = 0;
+        reply(ZVMC_REPLY | cmd, body);
+        return;
+    case ZVMC_UI_CONFIG_CHANGED:
+        t->notifyConfigChanged();
+        return;
+    case ZVMC_UI_MONITOR_CHANGED:
+    case ZVMC_UI_CHANGE_CUR_TABLET:
+        ZvTabletThread::setCurModel(t, _msg.body.sModel);
+        return;
+    case ZVMC_UI_CALIBRATE_BEGIN:
+        t->calibrateMonitor(true);
+        return;
+    case ZVMC_UI_CALIBRATE_END:
+        t->calibrateMonitor(false);
+        return;
+    default:
+        onStateMsg(cmd, t);
+        return;
+    }
+}
+
+void ZvMsgDoer::onStateMsg(th_u16 cmd, ZvTabletThread* t) {
+    ZvMsgBody body;
+    memset(&body, 0, sizeof body);
+    memcpy(body.sModel, _msg.body.sModel, ZV_MODEL_LEN);
+    const th_u8 bState = _msg.body.ledState.bState;
+    const th_i8 offset = _msg.body.ledLightOffset.offset;
+    switch (cmd) {
+    case ZVMC_UI_BATTERY_QUERY:
+        body.battery.battery = t->queryBattery();
+        break;
+    case ZVMC_UI_LED_QUERY:
+        body.ledState.bState = t->optLedState(2);
+        break;
+    case ZVMC_UI_LED_CHANGE:
+        (void)t->optLedState(bState);
+        return;
+    case ZVMC_UI_DIAL_QUERY:
+        body.dialState.bState = t->optDailState(2);
+        break;
+    case ZVMC_UI_DIAL_CHANGE:
+        (void)t->optDailState(bState);
+        return;
+    case ZVMC_UI_THKEY_QUERY:
+        body.thkeyState.bState = t->optTHkeyState(2);
+        break;
+    case ZVMC_UI_THKEY_CHANGE:
+        (void)t->optTHkeyState(bState);
+        return;
+    case ZVMC_UI_TSCREEN_QUERY:
+        body.tscreenState.bState = t->optTScreenState(2);
+        break;
+    case ZVMC_UI_TSCREEN_CHANGE:
+        (void)t->optTScreenState(bState);
+        return;
+    case ZVMC_UI_LED_LIGHT_QUERY:
+        body.ledLightOffset.offset = static_cast<th_i8>(t->optLedLightState(2));
+        break;
+    case ZVMC_UI_LED_LIGHT_CHANGE:
+        (void)t->optLedLightState(offset);
+        return;
+    case ZVMC_UI_SLEEP_QUERY:
+        body.sleepOffset.offset = static_cast<th_i8>(t->optSleepState(2));
+        break;
+    case ZVMC_UI_SLEEP_CHANGE:
+        (void)t->optSleepState(offset);
+        return;
+    default:
+        return;
+    }
+    reply(ZVMC_REPLY | cmd, body);
+}
+
+void ZvMsgDoer::onTimer(unsigned id) {
+    std::lock_guard<std::recursive_mutex> hold(_lock);
+    switch (id) {
+    case TIMER_ID_RS: {
+        ZvMsg m;
+        {
+            std::lock_guard<std::mutex> list(_listLock);
+            if (_listMsg.empty())
+                return;
+            m = _listMsg.front();
+            _listMsg.pop_front();
+        }
+        send(m);
+        return;
+    }
+    case TIMER_ID_LINK:
+        run_tablet_thread();
+        return;
+    case TIMER_ID_ADMINPRIVILEGE:
+        stopTimer(TIMER_ID_ADMINPRIVILEGE);
+        (void)restartAsAdmin();
+        _bStartUI = true;
+        return;
+    case TIMER_ID_DETECT_DEVICE:
+        printf("On Timer TIMER_ID_DETECT_DEVICE %d \n", _detectCount++);
+        // Stopped before the check: the check starts workers, which takes seconds, and the
+        // timer must act once however its expiries are delivered meanwhile.
+        stopTimer(TIMER_ID_DETECT_DEVICE);
+        CheckDoCommand();
+        return;
+    default:
+        return;
+    }
+}
+
+void ZvMsgDoer::CheckDoCommand() {
+    char buf[256] = {};
+    if (g_handle.zvtc_check_usb_dev != nullptr && g_handle.zvtc_check_usb_dev(buf))
+        notify_core_msg(ZVMC_CORE_USB_ON);
+    if (g_handle.zvtc_check_blz_dev != nullptr && g_handle.zvtc_check_blz_dev(buf))
+        notify_core_msg(ZVMC_CORE_BLZ_ON);
+}
+
+void ZvMsgDoer::send(ZvMsg& msg) {
+    if (isUIRunning()) {
+        sendMsg(msg);
+        return;
+    }
+    if (!held_back_code(msg.head.cmd))
+        return;
+    {
+        std::lock_guard<std::mutex> list(_listLock);
+        _listMsg.push_back(msg);
+    }
+    startUI();
+}
+
+void ZvMsgDoer::notifyUi(th_u16 cmd, const ZvMsgBody& body) {
+    if (cmd == ZVMC_CORE_TABLET_OPEN || cmd == ZVMC_CORE_TABLET_CLOSE) {
+        std::lock_guard<std::mutex> list(_listLock);
+        _listMsg.clear();
+    }
+    ZvMsg m = make_record(cmd, _hwnd);
+    m.body = body;
+    send(m);
+}
+
+void ZvMsgDoer::refreshMonitors() {
+    std::lock_guard<std::recursive_mutex> hold(_lock);
+    for (auto& slot : g_pt) {
+        if (ZvTabletThread* t = slot.load(std::memory_order_acquire))
+            t->refreshMonitors();
+    }
+}
+
+void ZvMsgDoer::requestNoDriverModeExit() {
+    std::lock_guard<std::recursive_mutex> hold(_lock);
+    for (auto& slot : g_pt) {
+        if (ZvTabletThread* t = slot.load(std::memory_order_acquire))
+            t->entryNoDriverMode(205);
+    }
+}
+
+void ZvMsgDoer::run_tablet_thread() {
+    std::lock_guard<std::recursive_mutex> hold(_lock);
+    printf("RUN tablet_thread, Count =%d\n", _lastRunning);
+    _lastRunning = 0;
+    for (int n = 0; n < 2; ++n) {
+        ZvTabletThread* t = g_pt[n].load(std::memory_order_acquire);
+        if (t != nullptr && t->isRunning()) {
+            ++_lastRunning;
+            printf("RUN tablet_thread n =%d \n", n);
+            continue;
+        }
+        if (t != nullptr) {
+            g_pt[n] = nullptr;
+            t->reqQuit();
+            t->waitQuit();
+            delete t;
+        }
+        t = new ZvTabletThread();
+        // In the slot before it starts: the session's callbacks find their worker through g_pt.
+        g_pt[n] = t;
+        (void)t->start("ZvMsgDoer::onTimer");
+        std::this_thread::sleep_for(std::chrono::milliseconds(_startPauseMs));
+    }
+}
+
+void ZvMsgDoer::free_tablet_thread() {
+    std::lock_guard<std::recursive_mutex> hold(_lock);
+    for (auto& slot : g_pt) {
+        ZvTabletThread* t = slot.load(std::memory_order_acquire);
+        if (t == nullptr)
+            continue;
+        t->waitQuit();
+        slot = nullptr;
+        delete t;
+    }
+}
+
+void notify_ui_msg(th_u16 cmd, const ZvMsgBody& body) {
+    if (ZvMsgDoer* d = g_msgDoer.load(std::memory_order_acquire))
+        d->notifyUi(cmd, body);
+}
+
+int zvcb_identify_curr_app(char* /*appPath*/, ZvAppID* /*curApp*/, void* /*lastAppID*/) {
+    // Nothing identifies the foreground application on this platform; the worker keeps the
+    // profile it has.
+    return 0;
+}

@@ -1,0 +1,103 @@
+// The core's message dispatcher: the single point of contact with the settings application, with
+// the core's own self messages and with its timers. It keeps the two worker slots (g_pt), starts
+// workers when a tablet may have appeared, answers queries by asking the worker of the named
+// model and sends the core's notifications out. The transport is left to a subclass (MsgHandler
+// in the daemon, a recording one in the tests).
+#pragma once
+
+#include "ZvMsg.h"
+#include "ZvType.h"
+
+#include <atomic>
+#include <list>
+#include <mutex>
+
+class ZvTabletThread;
+
+// Dispatcher timer ids, delivered to onTimer.
+enum : unsigned {
+    TIMER_ID_RS = 1,             // 100 ms: sends one held-back record
+    TIMER_ID_LINK = 2,           // never started here; starts workers
+    TIMER_ID_CALIBRATE = 3,      // never started; does nothing
+    TIMER_ID_ADMINPRIVILEGE = 4, // 100 ms after a run-as-administrator request
+    TIMER_ID_DETECT_DEVICE = 5,  // once, one second after start-up: look for plugged tablets
+};
+
+class ZvMsgDoer {
+public:
+    explicit ZvMsgDoer(th_u64 hwnd);
+    virtual ~ZvMsgDoer();
+    ZvMsgDoer(const ZvMsgDoer&) = delete;
+    ZvMsgDoer& operator=(const ZvMsgDoer&) = delete;
+
+    // Clears the held-back records and asks for timers 1 (100 ms) and 5 (1000 ms). True.
+    bool init();
+    // Stops timers 1, 2 and 4, stops and deletes every worker, frees the workers' shared record.
+    void uninit();
+
+    // One record from the settings application or a self message. Unknown codes are ignored.
+    void onMsg(const ZvMsg& msg);
+    void onTimer(unsigned id);
+    // Asks the session library whether a tablet is plugged; posts 0x6001 / 0x6003 when so.
+    void CheckDoCommand();
+    // To the transport when the settings application runs; else only 0x110..0x112 are held back.
+    void send(ZvMsg& msg);
+    void refreshMonitors();
+    // Every worker hands its tablet back to the device's own mode (command 205) and closes it.
+    void requestNoDriverModeExit();
+    // notify_ui_msg of this dispatcher: a record built from zero around a copy of body.
+    void notifyUi(th_u16 cmd, const ZvMsgBody& body);
+
+    // Fills every free or dead slot with a new worker, pausing between two starts so that the
+    // first has claimed its device before the second looks for one.
+    void run_tablet_thread();
+    void free_tablet_thread();
+
+    // Records held back until the settings application runs (tests).
+    size_t heldBack() const;
+    th_u64 pidUI() const { return _pidUI.load(); }
+
+    // --- the transport ---
+    virtual void sendMsg(ZvMsg& msg) = 0;
+    virtual void startUI() = 0;
+    virtual bool startTimer(unsigned id, unsigned ms) = 0;
+    virtual void stopTimer(unsigned id) = 0;
+    virtual bool restartAsAdmin() = 0;
+    virtual bool isAdmin() = 0;
+    virtual void reqQuitApp() = 0;
+    virtual bool isUIRunning() = 0;
+    // Message 128: the set of physical screens changed. The daemon also re-creates the pen device.
+    virtual void screenChanged() { refreshMonitors(); }
+
+protected:
+    // The pause between starting two workers (one second; tests shorten it).
+    unsigned _startPauseMs = 1000;
+
+private:
+    // The first running, identified worker that serves sModel (slot 0 first), or null.
+    ZvTabletThread* target(const char* sModel) const;
+    void reply(th_u16 cmd, const ZvMsgBody& body);
+    void onStateMsg(th_u16 cmd, ZvTabletThread* t);
+
+    // onMsg, onTimer and the worker registry come from the bus's processing thread, the main
+    // thread and the quit thread: one lock serialises them. It is recursive because a self
+    // message posted on the main thread while it handles a timer (the start-up check) is
+    // delivered on that same thread before the post returns.
+    mutable std::recursive_mutex _lock;
+    // Workers started under _lock call notify_ui_msg from their own threads (message 0x101 while
+    // start() waits for them, 0x102 while they are joined), so the outgoing list has a lock of
+    // its own that is never held while calling out.
+    mutable std::mutex _listLock;
+
+    ZvMsg _msg{};
+    bool _bStartUI = true;
+    const th_u64 _hwnd;
+    th_u64 _hwndUI = 0;
+    std::atomic<th_u64> _pidUI{0};
+    std::list<ZvMsg> _listMsg;
+    unsigned _detectCount = 0;
+    int _lastRunning = 0;
+};
+
+// The one dispatcher, set by its constructor.
+extern std::atomic<ZvMsgDoer*> g_msgDoer;

@@ -1,0 +1,71 @@
+// The daemon end to end: the real ZervaCore, copied into a folder of the test's own with libs/,
+// res/ and log.conf beside it, started with the simulated tablet and the uinput capture in front
+// (LD_PRELOAD), on a private session bus and a private Xvfb, with UiPeer playing the settings
+// application.
+#pragma once
+
+#include "UiPeer.h"
+#include "UinputCapLog.h"
+#include "ZvDBusDaemon.h"
+#include "ZvXvfb.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+class DaemonTest : public ::testing::Test {
+public:
+    // The bus, the X server and the settings application's stand-in, at the end of the program.
+    static void tearDownProgram();
+
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the core in dir() with this scenario; returns its pid (-1 on failure).
+    pid_t startCore(const std::string& scenario, std::vector<std::string> args = {"-d"});
+    // Waits for the process to end: its exit status, 128 + signal, or -1 after ms.
+    int waitExit(pid_t pid, int ms);
+    // SIGKILL and reap, when still running.
+    void killCore(pid_t pid);
+
+    std::string dir() const { return _dir; }
+    // What the core wrote on standard output and error.
+    std::string output() const;
+    // Lines of the simulated tablet's trace: "<seconds> <event>".
+    std::vector<std::string> trace() const;
+    // Index of the first trace line whose event starts with prefix, waiting up to ms.
+    long waitTrace(const std::string& prefix, int ms, size_t from = 0) const;
+    double traceTime(long line) const;
+    int traceCount(const std::string& prefix) const;
+    ZvCapLog cap() const;
+    // The pen events that reached the core's current pen device, waiting for at least n groups.
+    std::vector<ZvCapGroup> penGroups(size_t n, int ms);
+    // CLOCK_MONOTONIC seconds, the clock of the trace and of the capture.
+    static double now();
+    double startedAt() const { return _startedAt; }
+    // The per-model user file the store writes for model.
+    std::string userFile(const std::string& model) const { return _dir + "/res/" + model + ".cfg"; }
+    // Replaces one library in this folder's libs/ by nothing.
+    void removeLib(const std::string& name);
+    void writeLogConf(const std::string& text);
+
+    static ZvDBusDaemon* bus;
+    static ZvXvfb* xvfb;
+    static UiPeer* ui;
+    pid_t core = -1;
+
+private:
+    std::string _dir;
+    double _startedAt = 0;
+    std::vector<pid_t> _started;
+};
+
+// Scenario text of one tablet of a shipped model (device answers 200 and 201), with a script.
+std::string tablet_device(const std::string& name, const std::string& model, unsigned pid,
+                          const std::string& path, const std::string& extra = "");

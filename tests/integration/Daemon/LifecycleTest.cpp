@@ -1,0 +1,136 @@
+// The pid file, a second instance, SIGUSR1, start-up failures, two tablets and a third one,
+// unplug, and re-plug through the resume rule.
+#include "DaemonFixture.h"
+
+#include <signal.h>
+#include <string.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+std::string read_pid_file(const std::string& dir) {
+    FILE* f = fopen((dir + "/.ZervaCore.pid").c_str(), "rb");
+    std::string s;
+    if (f == nullptr)
+        return s;
+    char buf[64];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        s.append(buf, n);
+    fclose(f);
+    return s;
+}
+
+std::string two_models_and_a_third() {
+    return tablet_device("a", "ZVM0640EKB", 0x0950, "1-1:1") +
+           tablet_device("b", "ZVD1560RNG", 0x0960, "1-2:1") +
+           tablet_device("c", "ZVM1060SLD", 0x0970, "1-3:1");
+}
+
+} // namespace
+
+TEST_F(DaemonTest, PidFileHoldsThePidAndASecondInstanceLeavesIt) {
+    core = startCore(tablet_device("t", "ZVM0640EKB", 0x0950, "1-1:1"));
+    ASSERT_TRUE(ui->waitCore(5000)) << output();
+    const std::string expected = std::to_string(core) + std::string(1, '\0');
+    EXPECT_EQ(read_pid_file(dir()), expected);
+
+    const pid_t second = startCore("");
+    EXPECT_EQ(waitExit(second, 5000), 255); // main's -1
+    EXPECT_EQ(read_pid_file(dir()), expected);
+    EXPECT_NE(output().find("app isOnly ret=-2"), std::string::npos) << output();
+    EXPECT_EQ(waitExit(core, 0), -1) << "the first instance ended";
+}
+
+TEST_F(DaemonTest, Sigusr1HandsEveryTabletBackAndExitsWithZero) {
+    core = startCore(tablet_device("a", "ZVM0640EKB", 0x0950, "1-1:1") +
+                     tablet_device("b", "ZVD1560RNG", 0x0960, "1-2:1"));
+    ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 1, 8000)) << output();
+    ASSERT_EQ(traceCount("feature-get 1-1:1.0 205"), 0);
+    ASSERT_EQ(kill(core, SIGUSR1), 0);
+    const double t0 = now();
+    // A second signal while the first is handled only says so.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_EQ(kill(core, SIGUSR1), 0);
+    EXPECT_EQ(waitExit(core, 5000), 0) << output();
+    EXPECT_GE(now() - t0, 0.9);
+    EXPECT_EQ(traceCount("feature-get 1-1:1.0 205"), 1) << "\n" << output();
+    EXPECT_EQ(traceCount("feature-get 1-2:1.0 205"), 1);
+    const std::string out = output();
+    EXPECT_NE(out.find(" -- Received quit signal 10, quiting"), std::string::npos);
+    EXPECT_NE(out.find(" --else Received quit signal 10, quiting"), std::string::npos);
+    // Each tablet said goodbye (a worker reports its close more than once).
+    bool closed[2] = {false, false};
+    for (const ZvMsg& m : ui->received()) {
+        if (m.head.cmd != ZVMC_CORE_TABLET_CLOSE)
+            continue;
+        closed[0] = closed[0] || strcmp(m.body.sModel, "ZVM0640EKB") == 0;
+        closed[1] = closed[1] || strcmp(m.body.sModel, "ZVD1560RNG") == 0;
+    }
+    EXPECT_TRUE(closed[0] && closed[1]);
+}
+
+TEST_F(DaemonTest, MissingMessagingLibraryEndsStartUpWithMinusOne) {
+    removeLib("libuibridge.so.1.0.0");
+    core = startCore("");
+    EXPECT_EQ(waitExit(core, 5000), 255);
+    EXPECT_NE(output().find("load QtSession so error  rt=-1"), std::string::npos) << output();
+}
+
+TEST_F(DaemonTest, MissingSessionLibraryEndsStartUpWithMinusOne) {
+    removeLib("libpadsession.so");
+    core = startCore("");
+    EXPECT_EQ(waitExit(core, 5000), 255);
+    EXPECT_NE(output().find("load padsession so error!"), std::string::npos) << output();
+}
+
+TEST_F(DaemonTest, BrokenLogConfIsReportedAndTheCoreGoesOn) {
+    writeLogConf("this is not a log4cplus configuration\n");
+    core = startCore(tablet_device("t", "ZVM0640EKB", 0x0950, "1-1:1"));
+    ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 0, 6000)) << output();
+    EXPECT_NE(output().find("init failed"), std::string::npos);
+    // Without a sink the core's own lines stay on standard output.
+    EXPECT_NE(output().find("after load dll"), std::string::npos);
+}
+
+TEST_F(DaemonTest, TwoModelsAreServedAndAThirdIsNot) {
+    core = startCore(two_models_and_a_third());
+    ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 1, 8000)) << output();
+    ZvMsg list;
+    ASSERT_TRUE(ui->send(ZVMC_UI_TABLET_NUM)) << ui->lastError();
+    ASSERT_TRUE(ui->waitFor(ZVMC_REPLY | ZVMC_UI_TABLET_NUM, 0, 3000, &list));
+    EXPECT_EQ(list.body.tablets.num, 2);
+    const std::string a = list.body.tablets.model[0];
+    const std::string b = list.body.tablets.model[1];
+    EXPECT_TRUE((a == "ZVM0640EKB" && b == "ZVD1560RNG") ||
+                (a == "ZVD1560RNG" && b == "ZVM0640EKB"))
+        << a << " " << b;
+    // Both slots are taken: nobody opens the third.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_EQ(traceCount("open 1-3:1.0"), 0);
+    EXPECT_EQ(ui->count(ZVMC_CORE_TABLET_OPEN), 2u);
+}
+
+TEST_F(DaemonTest, UnplugFreesTheSlotAndTheResumeRuleServesItAgain) {
+    core = startCore(tablet_device("t", "ZVM0640EKB", 0x0950, "1-1:1") +
+                     // Back only after the start-up check has looked at both slots.
+                     "script t\n  wait 300ms\n  unplug\n  wait 2500ms\n  plug\nend\n");
+    ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 0, 6000)) << output();
+    ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_CLOSE, 0, 3000)) << output();
+    // The simulator applies its script at the next hidapi call: the tablet is back for whoever
+    // looks once its time has come, and nobody looks until something posts 0x6001.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2600));
+    ZvMsg list;
+    ASSERT_TRUE(ui->send(ZVMC_UI_TABLET_NUM)) << ui->lastError();
+    ASSERT_TRUE(ui->waitFor(ZVMC_REPLY | ZVMC_UI_TABLET_NUM, 0, 3000, &list));
+    EXPECT_EQ(list.body.tablets.num, 0);
+    // No kernel uevent here: a foreground core stopped for three seconds sees the gap on its
+    // next one-second tick and looks again.
+    ASSERT_EQ(kill(core, SIGSTOP), 0);
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    ASSERT_EQ(kill(core, SIGCONT), 0);
+    ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 1, 6000)) << output();
+    EXPECT_NE(output().find("nTimePast="), std::string::npos);
+    EXPECT_EQ(traceCount("open 1-1:1.0 ok"), 2);
+}
