@@ -1,6 +1,7 @@
 // libconfstore as its callers see it: loaded by path and bound by name, exporting exactly the
 // store's functions and its log handler slot.
 #include "ZvConfStore.h"
+#include "ZvExports.h"
 
 #include <gtest/gtest.h>
 
@@ -57,18 +58,9 @@ TEST(ConfStoreLib, ExportsExactlyTheStoreFunctions) {
         "zvdc_write_tablet_layout",
         "zvdc_write_user_config",
     };
-    const std::string cmd = "nm -D --defined-only '" + kLib + "'";
-    FILE* p = popen(cmd.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::set<std::string> got;
-    char line[512];
-    while (fgets(line, sizeof line, p) != nullptr) {
-        char addr[64], type[8], name[400];
-        if (sscanf(line, "%63s %7s %399s", addr, type, name) == 3)
-            got.insert(name);
-    }
-    ASSERT_EQ(pclose(p), 0) << cmd;
-    EXPECT_EQ(got, want);
+    std::string error;
+    EXPECT_EQ(zvtest_defined_dynamic_symbols(kLib, &error), want);
+    EXPECT_EQ(error, "");
 }
 
 TEST(ConfStoreLib, LoadsByPathAndWorksThroughTheBoundNames) {

@@ -1,6 +1,7 @@
 // libzervahid as the core uses it: the built library, over the uinput capture.
 #include "UinputCapLog.h"
 #include "ZervaHid.h"
+#include "ZvExports.h"
 
 #include <gtest/gtest.h>
 
@@ -242,19 +243,9 @@ TEST(PenPressure, UnknownRangePassesThrough) {
 
 // The library shows the core exactly its four functions; nothing it carries inside leaks.
 TEST(ZervaHidLibrary, ExportsOnlyItsInterface) {
-    const std::string cmd = "nm -D --defined-only " ZV_ZERVAHID_PATH;
-    FILE* p = popen(cmd.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::set<std::string> symbols;
-    char line[512];
-    while (fgets(line, sizeof line, p) != nullptr) {
-        char type = 0;
-        char name[256] = {};
-        if (sscanf(line, "%*s %c %255s", &type, name) == 2 &&
-            (type == 'T' || type == 'D' || type == 'B' || type == 'W'))
-            symbols.insert(name);
-    }
-    ASSERT_EQ(pclose(p), 0);
+    std::string error;
+    const std::set<std::string> symbols = zvtest_defined_dynamic_symbols(ZV_ZERVAHID_PATH, &error);
+    EXPECT_EQ(error, "");
     EXPECT_EQ(symbols, (std::set<std::string>{"exit_uhid", "init_uhid_backup",
                                               "init_uinput_pen_test", "send_uinput_pen_event"}));
 }
