@@ -5,8 +5,11 @@
 #include "ZvMsg.h"
 #include "ZvUiBridgeDll.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <errno.h>
 #include <linux/netlink.h>
+#include <mutex>
 #include <poll.h>
 #include <stdio.h>
 #include <string.h>
@@ -19,9 +22,6 @@ std::atomic<uint8_t> g_run_flag{0};
 
 namespace {
 
-timer_t timerid = nullptr;
-// A POSIX timer belongs to the process that made it: a detached daemon (a child) has none.
-pid_t g_timerOwner = 0;
 std::atomic<int64_t> g_timeTickSave{0};
 
 int64_t now_ms() {
@@ -30,12 +30,14 @@ int64_t now_ms() {
     return static_cast<int64_t>(tv.tv_sec) * 1000 + tv.tv_usec / 1000;
 }
 
-void thread_handler(union sigval) {
+void resume_tick_now() {
     int64_t last = g_timeTickSave.load();
     const int64_t now = now_ms();
     const bool resumed = zv_resume_tick(now, &last);
     g_timeTickSave = last;
-    if (resumed)
+    // The ticker starts before the messaging library is bound; it posts only once the dispatcher
+    // exists (g_run_flag is set after the binding, which makes the binding visible here).
+    if (resumed && g_run_flag.load() != 0)
         notify_core_msg(ZVMC_CORE_USB_ON);
 }
 
@@ -99,55 +101,72 @@ bool zv_resume_tick(int64_t nowMs, int64_t* lastMs) {
     return false;
 }
 
-int do_start_timer(timer_t* id, struct sigevent* sev, int ms) {
-    if (timer_create(CLOCK_REALTIME, sev, id) != 0) {
-        printf("Failed to create timer: %s\n", strerror(errno));
-        return -1;
+namespace {
+
+// The resume check runs on a thread of our own rather than a POSIX timer's notification thread:
+// glibc makes that helper thread behind the back of ThreadSanitizer, which then crashes the
+// core in its allocator, and a thread of our own is stopped and joined like every other one.
+struct ResumeTicker {
+    std::mutex lock;
+    std::condition_variable cv;
+    bool stop = false;
+    pthread_t tid{};
+    bool running = false;
+    // The thread belongs to the process that made it: a detached daemon (a child) has none, and
+    // must not even take the lock, which the parent's thread may have held at the fork.
+    std::atomic<pid_t> owner{0};
+};
+ResumeTicker g_ticker;
+
+void* resume_ticker(void*) {
+    std::unique_lock<std::mutex> hold(g_ticker.lock);
+    for (;;) {
+        // A monotonic wait: one tick a second while running; after a suspend the wait is
+        // long over and the tick sees the wall-clock gap.
+        if (g_ticker.cv.wait_for(hold, std::chrono::seconds(1), [] { return g_ticker.stop; }))
+            return nullptr;
+        hold.unlock();
+        resume_tick_now();
+        hold.lock();
     }
-    printf("The timer id: %p\n", *id);
-    struct itimerspec its;
-    memset(&its, 0, sizeof its);
-    if (ms < 1000) {
-        its.it_value.tv_sec = 0;
-        its.it_value.tv_nsec = static_cast<long>(ms) * 1000000L;
-    } else {
-        its.it_value.tv_sec = ms / 1000;
-        its.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
-    }
-    its.it_interval = its.it_value;
-    if (timer_settime(*id, 0, &its, nullptr) != 0) {
-        printf("Failed to set timeout: %s\n", strerror(errno));
-        (void)timer_delete(*id);
-        *id = nullptr;
-        return -1;
-    }
-    return 0;
 }
 
-int start_thread_timer(timer_t* id, int ms) {
-    struct sigevent sev;
-    memset(&sev, 0, sizeof sev);
-    sev.sigev_notify = SIGEV_THREAD;
-    sev.sigev_notify_function = thread_handler;
-    sev.sigev_value.sival_int = 111;
-    return do_start_timer(id, &sev, ms);
-}
+} // namespace
 
 int zv_start_detection_timer() {
-    if (start_thread_timer(&timerid, 1000) != 0) {
+    std::lock_guard<std::mutex> hold(g_ticker.lock);
+    if (g_ticker.running)
+        return 0;
+    g_ticker.stop = false;
+    if (pthread_create(&g_ticker.tid, nullptr, &resume_ticker, nullptr) != 0) {
         printf("zv_start_detection_timer fail!!");
         return -1;
     }
-    g_timerOwner = getpid();
+    g_ticker.running = true;
+    g_ticker.owner = getpid();
     return 0;
 }
 
 void zv_stop_detection_timer() {
-    if (timerid == nullptr || g_timerOwner != getpid())
+    if (g_ticker.owner.load() != getpid())
         return;
-    if (timer_delete(timerid) != 0)
-        printf("Failed to delete timer: %s\n", strerror(errno));
-    timerid = nullptr;
+    {
+        std::lock_guard<std::mutex> hold(g_ticker.lock);
+        if (!g_ticker.running)
+            return;
+        g_ticker.stop = true;
+    }
+    g_ticker.cv.notify_all();
+    pthread_join(g_ticker.tid, nullptr);
+    std::lock_guard<std::mutex> hold(g_ticker.lock);
+    g_ticker.running = false;
+}
+
+bool zv_detection_timer_running() {
+    if (g_ticker.owner.load() != getpid())
+        return false;
+    std::lock_guard<std::mutex> hold(g_ticker.lock);
+    return g_ticker.running;
 }
 
 EventDetect::EventDetect(bool startTimer) {

@@ -9,9 +9,7 @@
 
 #include <atomic>
 #include <pthread.h>
-#include <signal.h>
 #include <stdint.h>
-#include <time.h>
 
 // 1 while the dispatcher exists and the event loop runs; the watcher runs while it is set.
 extern std::atomic<uint8_t> g_run_flag;
@@ -26,10 +24,11 @@ th_u16 check_do_command(const char* buf);
 // two seconds passed since the previous tick. *lastMs is the previous tick, 0 before the first.
 bool zv_resume_tick(int64_t nowMs, int64_t* lastMs);
 
-int start_thread_timer(timer_t* id, int ms);
-int do_start_timer(timer_t* id, struct sigevent* sev, int ms);
+// The one-second resume check of this process: 0 when it runs (or already ran), -1 when its
+// thread cannot start. Stopping joins it; only the process that started it stops it.
 int zv_start_detection_timer();
 void zv_stop_detection_timer();
+bool zv_detection_timer_running();
 
 class EventDetect {
 public:

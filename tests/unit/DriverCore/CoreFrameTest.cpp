@@ -110,22 +110,26 @@ TEST(ResumeTick, OnlyAGapOfMoreThanTwoSecondsPostsOnce) {
     EXPECT_FALSE(zv_resume_tick(1'034'000, &last));
 }
 
-TEST(ResumeTimer, StartsAndStopsOnTheWallClock) {
-    timer_t id = nullptr;
-    struct sigevent sev;
-    memset(&sev, 0, sizeof sev);
-    sev.sigev_notify = SIGEV_NONE;
-    ASSERT_EQ(do_start_timer(&id, &sev, 1500), 0);
-    struct itimerspec its;
-    ASSERT_EQ(timer_gettime(id, &its), 0);
-    EXPECT_EQ(its.it_interval.tv_sec, 1);
-    EXPECT_EQ(its.it_interval.tv_nsec, 500'000'000);
-    EXPECT_EQ(timer_delete(id), 0);
-    ASSERT_EQ(do_start_timer(&id, &sev, 100), 0);
-    ASSERT_EQ(timer_gettime(id, &its), 0);
-    EXPECT_EQ(its.it_interval.tv_sec, 0);
-    EXPECT_EQ(its.it_interval.tv_nsec, 100'000'000);
-    EXPECT_EQ(timer_delete(id), 0);
+TEST(ResumeTimer, RunsOncePerProcessAndStopsAtOnce) {
+    ASSERT_EQ(zv_start_detection_timer(), 0);
+    EXPECT_TRUE(zv_detection_timer_running());
+    EXPECT_EQ(zv_start_detection_timer(), 0) << "a second start keeps the one thread";
+    // A forked child does not own the parent's ticker and must not try to stop it.
+    pid_t child = fork();
+    if (child == 0) {
+        const bool runs = zv_detection_timer_running();
+        zv_stop_detection_timer();
+        _exit(runs ? 1 : 0);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const auto t0 = std::chrono::steady_clock::now();
+    zv_stop_detection_timer();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(500))
+        << "stopping wakes the one-second wait";
+    EXPECT_FALSE(zv_detection_timer_running());
+    zv_stop_detection_timer(); // a second stop does nothing
 }
 
 TEST(Watcher, StopsAtOnceWithoutATimeOut) {
