@@ -1,5 +1,6 @@
 #include "ZvPadSessionDll.h"
 
+#include "ZvExePath.h"
 #include "ZvLog.h"
 #include "ZvLogCore.h"
 
@@ -20,19 +21,7 @@ template <typename Fn> bool resolve(void* dll, const char* name, Fn* out) {
 } // namespace
 
 int zvcb_get_app_path(char* buf, unsigned size) {
-    char link[520] = {};
-    const ssize_t n = readlink("/proc/self/exe", link, sizeof link);
-    if (n <= 0 || static_cast<size_t>(n) >= sizeof link)
-        return 0;
-    link[n] = '\0';
-    char* slash = strrchr(link, '/');
-    if (slash == nullptr)
-        return 0;
-    *slash = '\0';
-    if (buf == nullptr || strlen(link) + 1 > size)
-        return 0;
-    memcpy(buf, link, strlen(link) + 1);
-    return 1;
+    return zv_exe_dir(buf, size) ? 1 : 0;
 }
 
 int load_padsession_dll_path(const char* path) {

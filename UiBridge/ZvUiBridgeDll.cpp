@@ -1,5 +1,7 @@
 #include "ZvUiBridgeDll.h"
 
+#include "ZvExePath.h"
+
 #include <dlfcn.h>
 #include <stdio.h>
 #include <string.h>
@@ -17,16 +19,12 @@ template <typename Fn> bool resolve(void* dll, const char* name, Fn* out) {
 // "<dir of /proc/self/exe>/libs", or an empty string when the link cannot be read.
 void libDir(char* buf, size_t size) {
     buf[0] = '\0';
-    char link[520] = {};
-    const ssize_t n = readlink("/proc/self/exe", link, sizeof link - 1);
-    if (n <= 0)
+    char dir[520];
+    if (!zv_exe_dir(dir, sizeof dir))
         return;
-    link[n] = '\0';
-    char* slash = strrchr(link, '/');
-    if (slash == nullptr)
-        return;
-    slash[1] = '\0';
-    snprintf(buf, size, "%slibs", link);
+    const int n = snprintf(buf, size, "%s/libs", dir);
+    if (n < 0 || static_cast<size_t>(n) >= size)
+        buf[0] = '\0'; // a cut path would name another folder
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "ZvLogCore.h"
 
+#include "ZvExePath.h"
 #include "ZvLog.h"
 
 #include <log4cplus/configurator.h>
@@ -63,16 +64,8 @@ bool load_properties(const std::string& path, log4cplus::helpers::Properties& pr
 }
 
 std::string exe_dir() {
-    char buf[520];
-    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0)
-        return std::string();
-    buf[n] = '\0';
-    char* slash = strrchr(buf, '/');
-    if (slash == nullptr)
-        return std::string();
-    slash[1] = '\0';
-    return buf;
+    char dir[520];
+    return zv_exe_dir(dir, sizeof dir) ? std::string(dir) + "/" : std::string();
 }
 
 } // namespace
