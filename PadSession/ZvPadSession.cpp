@@ -25,6 +25,7 @@ ZvPadSession g_ts[2];
 ZvPadSession::ZvPadSession() : _usbhid(_context), _bluetooth(_context) {}
 
 ZvPadSession::~ZvPadSession() {
+    waitIdle();
     closeTransport();
     release();
 }
@@ -109,8 +110,9 @@ void ZvPadSession::closeClient(void* context) {
         // The session and its device key stay taken until the device is closed, so neither an
         // open nor a probe can take the device while it goes.
         session->_closing = true;
-        session->_client.store(nullptr, std::memory_order_release);
+        session->_client.store(nullptr, std::memory_order_seq_cst);
     }
+    session->waitIdle();
     session->closeTransport();
     std::lock_guard<std::mutex> lock(g_poolLock);
     session->release();
@@ -131,13 +133,41 @@ void ZvPadSession::release() {
     _closing = false;
 }
 
-ZvPadSession* ZvPadSession::find(void* context) {
+ZvPadSession::Use::Use(void* context) {
     if (context == nullptr)
-        return nullptr;
-    for (ZvPadSession& s : g_ts)
-        if (s._client.load(std::memory_order_acquire) == context)
-            return &s;
-    return nullptr;
+        return;
+    for (ZvPadSession& s : g_ts) {
+        if (s.enter(context)) {
+            _session = &s;
+            return;
+        }
+        s.leave();
+    }
+}
+
+ZvPadSession::Use::~Use() {
+    if (_session != nullptr)
+        _session->leave();
+}
+
+bool ZvPadSession::enter(void* context) {
+    // Counted before the check, both sequentially consistent: either this caller sees the null
+    // a closer stored, or the closer sees this caller's count and waits for it.
+    _users.fetch_add(1, std::memory_order_seq_cst);
+    return _client.load(std::memory_order_seq_cst) == context;
+}
+
+void ZvPadSession::leave() {
+    if (_users.fetch_sub(1, std::memory_order_seq_cst) == 1) {
+        // Under the lock, so a closer between its check and its wait cannot miss the wake-up.
+        std::lock_guard<std::mutex> lock(_usersLock);
+        _idle.notify_all();
+    }
+}
+
+void ZvPadSession::waitIdle() {
+    std::unique_lock<std::mutex> lock(_usersLock);
+    _idle.wait(lock, [this] { return _users.load(std::memory_order_seq_cst) == 0; });
 }
 
 bool ZvPadSession::isMatchTabletOpenning(const char* key) {

@@ -7,6 +7,8 @@
 #include "ZvUsb.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 class ZvPadSession {
 public:
@@ -22,9 +24,22 @@ public:
     static th_i16 openFree(PZvTabletOpenPatam param);
     // Closes the session of context, if any; once it returns no report reaches its onRead.
     static void closeClient(void* context);
-    // The open session of context, or null. Lock-free: the tablet threads look their session up
-    // on every call while the other session may be opening.
-    static ZvPadSession* find(void* context);
+    // A call in flight on the open session of a context. While one exists the session's device
+    // stays open: a close from another thread (the core's quit path closes every tablet from its
+    // own thread) waits until the call has returned. Lock-free to take, so that a tablet thread
+    // never waits for the other session's open or probe.
+    class Use {
+    public:
+        explicit Use(void* context);
+        ~Use();
+        Use(const Use&) = delete;
+        Use& operator=(const Use&) = delete;
+        // The session, or null when context has no open session.
+        ZvPadSession* get() const { return _session; }
+
+    private:
+        ZvPadSession* _session = nullptr;
+    };
     static bool probeUsb(char* path);
     static bool probeBle(char* path);
     // Whether a session holds the device of this key. Called by the transports with the pool
@@ -43,6 +58,12 @@ private:
     // Frees the session, device key included; with the lock held.
     void release();
     void clearContext();
+    // Counts a caller in; true when the session is open for context (the caller must leave()
+    // either way).
+    bool enter(void* context);
+    void leave();
+    // Waits until no call is inside the session; _client is already null, so none can enter.
+    void waitIdle();
 
     // First, so that it exists before the transports bind their references to it.
     ZvSessionContext _context{};
@@ -52,4 +73,8 @@ private:
     // idClient of an open session, published once it is fully open.
     std::atomic<void*> _client{nullptr};
     bool _closing = false;
+    // Calls inside the session (see Use); close waits on _idle for the count to reach 0.
+    std::atomic<int> _users{0};
+    std::mutex _usersLock;
+    std::condition_variable _idle;
 };

@@ -18,7 +18,8 @@ ZV_EXPORT void zvtc_close(void* context) {
 }
 
 ZV_EXPORT th_i16 zvtc_read(void* context, th_u8* buf, th_u16 bufSize) {
-    ZvPadSession* session = ZvPadSession::find(context);
+    ZvPadSession::Use use(context);
+    ZvPadSession* session = use.get();
     if (session == nullptr)
         return ZV_ER_CONTEXT;
     if (buf == nullptr || bufSize < ZV_TABLET_REPORT_LEN) {
@@ -29,14 +30,16 @@ ZV_EXPORT th_i16 zvtc_read(void* context, th_u8* buf, th_u16 bufSize) {
 }
 
 ZV_EXPORT th_i16 zvtc_start_read(void* context, th_u8 stat) {
-    ZvPadSession* session = ZvPadSession::find(context);
+    ZvPadSession::Use use(context);
+    ZvPadSession* session = use.get();
     if (session == nullptr)
         return ZV_ER_CONTEXT;
     return session->startRead(stat);
 }
 
 ZV_EXPORT th_i16 zvtc_get_str_desc(void* context, th_u8 index, th_u8* buf, th_u16 bufSize) {
-    ZvPadSession* session = ZvPadSession::find(context);
+    ZvPadSession::Use use(context);
+    ZvPadSession* session = use.get();
     if (session == nullptr) {
         zv_log_out(ZV_LL_ERR, "zvtc_get_str_desc ZV_ER_CONTEXT context=%p;", context);
         return ZV_ER_CONTEXT;
@@ -49,7 +52,8 @@ ZV_EXPORT th_i16 zvtc_get_str_desc(void* context, th_u8 index, th_u8* buf, th_u1
 }
 
 ZV_EXPORT th_i16 zvtc_alive(void* context) {
-    ZvPadSession* session = ZvPadSession::find(context);
+    ZvPadSession::Use use(context);
+    ZvPadSession* session = use.get();
     return session != nullptr && session->alive() ? 0 : ZV_ER_FAIL;
 }
 

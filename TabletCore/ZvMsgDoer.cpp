@@ -10,7 +10,6 @@
 #include <chrono>
 #include <stdio.h>
 #include <string.h>
-#include <thread>
 #include <unistd.h>
 
 std::atomic<ZvMsgDoer*> g_msgDoer{nullptr};
@@ -309,6 +308,11 @@ void ZvMsgDoer::refreshMonitors() {
 }
 
 void ZvMsgDoer::requestNoDriverModeExit() {
+    {
+        std::lock_guard<std::mutex> pause(_pauseLock);
+        _quitting = true;
+    }
+    _pauseCv.notify_all();
     std::lock_guard<std::recursive_mutex> hold(_lock);
     for (auto& slot : g_pt) {
         if (ZvTabletThread* t = slot.load(std::memory_order_acquire))
@@ -318,6 +322,8 @@ void ZvMsgDoer::requestNoDriverModeExit() {
 
 void ZvMsgDoer::run_tablet_thread() {
     std::lock_guard<std::recursive_mutex> hold(_lock);
+    if (_quitting)
+        return;
     printf("RUN tablet_thread, Count =%d\n", _lastRunning);
     _lastRunning = 0;
     for (int n = 0; n < 2; ++n) {
@@ -337,7 +343,10 @@ void ZvMsgDoer::run_tablet_thread() {
         // In the slot before it starts: the session's callbacks find their worker through g_pt.
         g_pt[n] = t;
         (void)t->start("ZvMsgDoer::onTimer");
-        std::this_thread::sleep_for(std::chrono::milliseconds(_startPauseMs));
+        std::unique_lock<std::mutex> pause(_pauseLock);
+        if (_pauseCv.wait_for(pause, std::chrono::milliseconds(_startPauseMs),
+                              [this] { return _quitting.load(); }))
+            return;
     }
 }
 

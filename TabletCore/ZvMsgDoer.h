@@ -9,6 +9,7 @@
 #include "ZvType.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <list>
 #include <mutex>
 
@@ -43,7 +44,8 @@ public:
     // To the transport when the settings application runs; else only 0x110..0x112 are held back.
     void send(ZvMsg& msg);
     void refreshMonitors();
-    // Every worker hands its tablet back to the device's own mode (command 205) and closes it.
+    // Every worker hands its tablet back to the device's own mode (command 205) and closes it;
+    // returns once they all have. No worker is started after it.
     void requestNoDriverModeExit();
     // notify_ui_msg of this dispatcher: a record built from zero around a copy of body.
     void notifyUi(th_u16 cmd, const ZvMsgBody& body);
@@ -97,6 +99,11 @@ private:
     std::list<ZvMsg> _listMsg;
     unsigned _detectCount = 0;
     int _lastRunning = 0;
+    // Set by requestNoDriverModeExit before it waits for _lock: the process is ending, no tablet
+    // may be opened again and a start pause in progress (run under _lock) ends at once.
+    std::atomic<bool> _quitting{false};
+    std::mutex _pauseLock;
+    std::condition_variable _pauseCv;
 };
 
 // The one dispatcher, set by its constructor.

@@ -145,7 +145,7 @@ private:
     ZvDoerRing _doerRing;
     ZvDoerTouch _doerTouch;
     ZvCoordMap _coordMap;
-    // entryNoDriverMode closes from the dispatcher's thread, the thread's end from its own.
+    // close() hands back and closes once; a second call only logs.
     std::atomic<bool> _close_flag{false};
 
     // Requests from the dispatcher's thread, applied by applyStaged.

@@ -106,7 +106,10 @@ void ZvTabletThread::refreshMonitors() {
 
 void ZvTabletThread::entryNoDriverMode(th_u32) {
     printf("entryNoDriverMode before close! \n");
-    close();
+    // The worker closes on its own thread as it ends (uninit), handing the tablet back with 205
+    // unless the device is already gone: closing from here would pull the session from under a
+    // worker that is still reading it.
+    waitQuit();
     printf("entryNoDriverMode after close! \n");
 }
 

@@ -235,6 +235,35 @@ TEST_P(Io, NoCallbackRunsAfterCloseReturns) {
     EXPECT_EQ(calls, atClose);
 }
 
+// The core closes its tablets from another thread than the one that talks to them: a close
+// waits for a command still inside the session instead of pulling the device from under it.
+TEST_P(Io, CloseWaitsForACommandInFlight) {
+    loadText("device t\n  feature 205 silent\n  feature-timeout 800ms\nend\n");
+    Client& a = newClient();
+    ASSERT_EQ(open(a), 0);
+    using Clock = std::chrono::steady_clock;
+    std::atomic<int> result{1};
+    Clock::time_point commandEnd;
+    std::thread worker([&] {
+        th_u8 buf[128] = {};
+        result = api.getStrDesc(&a, 205, buf, sizeof buf);
+        commandEnd = Clock::now();
+    });
+    // Well inside the device's time-out.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    api.close(&a);
+    const Clock::time_point closeEnd = Clock::now();
+    worker.join();
+    ASSERT_EQ(result, -1) << "the request was not in flight when close was called";
+    EXPECT_LE(commandEnd, closeEnd) << "close returned while the command was still running";
+    const long answered = sim.waitFor("feature-get 1-1:1.0 205 128 timeout", 0, 0);
+    const long closed = sim.waitFor("close 1-1:1.0", 0, 0);
+    EXPECT_GE(answered, 0) << sim.trace();
+    EXPECT_LT(answered, closed) << "the device was closed under the request\n" << sim.trace();
+    th_u8 buf[12];
+    EXPECT_EQ(api.read(&a, buf, sizeof buf), ZV_ER_CONTEXT);
+}
+
 // A caller that closes its session from its own report callback must not wait for itself.
 TEST_P(Io, CloseFromTheReportCallbackDoesNotDeadlock) {
     load("two-tablets.sim");
