@@ -20,16 +20,21 @@ int main(int argc, char** argv) {
     // Whoever reads a foreground core's output through a pipe or a file sees each line as it
     // happens, like on a terminal.
     setvbuf(stdout, nullptr, _IOLBF, 0);
-    // First, so that a foreground run keeps its resume-detection timer (a detached child does
-    // not inherit it).
-    EventDetect detect;
+    EventDetect detect(/* startTimer= */ false);
     ZvOnlyAppLock lock;
     g_g.reset();
     g_g.onlyAppLock = &lock;
     (void)parse_cmdline(argc, argv);
     if (g_g.daemon) {
         zv_log_out(ZV_LL_INFO, "start daemon!! \n");
+        zv_log_core_before_fork();
         InitDeamon();
+    } else {
+        // Only a foreground run has the resume check (a detached process would not inherit its
+        // thread). Started after the decision, so the process forks with a single thread: a
+        // thread holding the allocator's or the logger's lock at the fork would leave the child
+        // deadlocked on it.
+        (void)zv_start_detection_timer();
     }
     const int only = lock.isOnly("./.ZervaCore.pid");
     if (only < 0) {

@@ -3,6 +3,7 @@
 #include "ZvExePath.h"
 #include "ZvLog.h"
 
+#include <log4cplus/config.hxx>
 #include <log4cplus/configurator.h>
 #include <log4cplus/hierarchy.h>
 #include <log4cplus/initializer.h>
@@ -85,6 +86,12 @@ int zv_log_core_level(int level) {
     default:
         return log4cplus::DEBUG_LOG_LEVEL;
     }
+}
+
+void zv_log_core_before_fork() {
+    // A child forked with them running has none of them, and log4cplus waits for them at exit:
+    // the detached daemon would hang on its way out.
+    log4cplus::deinitialize();
 }
 
 void zv_log_core_reset() {

@@ -21,5 +21,10 @@ void log_handler_fun_arg(int level, const char* format, va_list args);
 // The log4cplus level a front-end level maps to.
 int zv_log_core_level(int level);
 
+// Stops the worker threads log4cplus starts when it is loaded, so that a process about to fork
+// (the daemon detaching) has a single thread. They serve only asynchronous appenders; without
+// them every line is written on the caller's thread. Call before zv_log_init.
+void zv_log_core_before_fork();
+
 // Drops the category and the log4cplus configuration (start-up failures and tests).
 void zv_log_core_reset();
