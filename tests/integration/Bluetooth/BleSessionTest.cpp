@@ -21,15 +21,6 @@ BleTabletDesc tablet(const std::string& address, int16_t rssi) {
     return s;
 }
 
-std::vector<uint8_t> answer(uint8_t cmd, const std::vector<uint8_t>& payload) {
-    std::vector<uint8_t> a(payload.size() + 2);
-    a[0] = 0xCD;
-    a[1] = cmd;
-    for (size_t i = 0; i < payload.size(); ++i)
-        a[i + 2] = payload[i];
-    return a;
-}
-
 // zvtc_read is a polled interface; look at it until it says what we wait for.
 bool readBecomes(const PadSessionApi& api, void* ctx, th_i16 want, int ms) {
     th_u8 buf[ZV_TABLET_REPORT_LEN];
@@ -106,11 +97,12 @@ TEST_F(BleSession, ForeignMakerIsRememberedAndNeverTriedAgainBySession) {
 TEST_F(BleSession, CommandAnswersReachTheCallerAsTheCoreReadsThem) {
     const BleTablet t = mock.addTablet(tablet("AA:04:00:00:00:01", -50));
     const std::string model = "ZT-B01 Pro";
-    mock.setAnswer(t.command, 201, answer(201, std::vector<uint8_t>(model.begin(), model.end())));
+    mock.setAnswer(t.command, 201,
+                   ble_answer(201, std::vector<uint8_t>(model.begin(), model.end())));
     const std::vector<uint8_t> params = {0x70, 0xC6, 0x00, 0x06, 0x7C, 0x00, 0xFF, 0x1F,
                                          0xD8, 0x13, 0x02, 0x08, 0x00, 0x00, 0x00};
-    mock.setAnswer(t.command, 200, answer(200, params));
-    mock.setAnswer(t.command, 209, answer(209, {10, 5}));
+    mock.setAnswer(t.command, 200, ble_answer(200, params));
+    mock.setAnswer(t.command, 209, ble_answer(209, {10, 5}));
     BleClient& a = newClient();
     ASSERT_EQ(open(a), 0);
 
@@ -144,8 +136,8 @@ TEST_F(BleSession, CommandAnswersReachTheCallerAsTheCoreReadsThem) {
 TEST_F(BleSession, UnansweredRequestFailsAfterASecondAndItsLateAnswerIsDropped) {
     const BleTablet t = mock.addTablet(tablet("AA:05:00:00:00:01", -50));
     // 210 answers too late; 201 answers while that late answer comes in.
-    mock.setAnswer(t.command, 210, answer(210, {0x55, 0x55, 0x55}), 1400);
-    mock.setAnswer(t.command, 201, answer(201, {'Z', 'V'}), 700);
+    mock.setAnswer(t.command, 210, ble_answer(210, {0x55, 0x55, 0x55}), 1400);
+    mock.setAnswer(t.command, 201, ble_answer(201, {'Z', 'V'}), 700);
     BleClient& a = newClient();
     ASSERT_EQ(open(a), 0);
 
@@ -194,8 +186,8 @@ TEST_F(BleSession, FourteenByteNotificationsArriveFramedOthersAreDropped) {
 
 TEST_F(BleSession, CommandsWhileReportsFlowShareTheConnection) {
     const BleTablet t = mock.addTablet(tablet("AA:0A:00:00:00:01", -50));
-    mock.setAnswer(t.command, 201, answer(201, {'Z', 'T'}));
-    mock.setAnswer(t.command, 209, answer(209, {4, 2}));
+    mock.setAnswer(t.command, 201, ble_answer(201, {'Z', 'T'}));
+    mock.setAnswer(t.command, 209, ble_answer(209, {4, 2}));
     BleClient& a = newClient();
     ASSERT_EQ(open(a), 0);
     ASSERT_EQ(api.startRead(&a, 0), 0);

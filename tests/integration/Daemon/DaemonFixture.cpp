@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
+#include <linux/input.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sstream>
@@ -265,6 +266,19 @@ std::vector<ZvCapGroup> DaemonTest::penGroups(size_t n, int ms) {
         std::vector<ZvCapGroup> out;
         if (const ZvCapDevice* pen = log.device("Zerva pen"))
             out = log.groupsOf(*pen);
+        if (out.size() >= n || std::chrono::steady_clock::now() > until)
+            return out;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+std::vector<ZvCapGroup> DaemonTest::penContactGroups(size_t n, int ms) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        std::vector<ZvCapGroup> out;
+        for (const ZvCapGroup& g : penGroups(0, 0))
+            if (g.value(EV_ABS, ABS_PRESSURE, 0) > 0)
+                out.push_back(g);
         if (out.size() >= n || std::chrono::steady_clock::now() > until)
             return out;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

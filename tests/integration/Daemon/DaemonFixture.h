@@ -46,6 +46,9 @@ protected:
     ZvCapLog cap() const;
     // The pen events that reached the core's current pen device, waiting for at least n groups.
     std::vector<ZvCapGroup> penGroups(size_t n, int ms);
+    // Those of them that carry pressure (the pen touching), waiting for at least n. Hovering
+    // before a stroke also moves the pen, so counting all groups can stop short of the stroke.
+    std::vector<ZvCapGroup> penContactGroups(size_t n, int ms);
     // CLOCK_MONOTONIC seconds, the clock of the trace and of the capture.
     static double now();
     double startedAt() const { return _startedAt; }

@@ -79,6 +79,12 @@ std::vector<uint8_t> ble_notification_for(const uint8_t (&report)[12]) {
     return n;
 }
 
+std::vector<uint8_t> ble_answer(uint8_t cmd, const std::vector<uint8_t>& payload) {
+    std::vector<uint8_t> a{0xCD, cmd};
+    a.insert(a.end(), payload.begin(), payload.end());
+    return a;
+}
+
 bool MockBluez::available(std::string* why) {
     static int known = -1;
     static std::string reason;

@@ -39,6 +39,9 @@ struct BleTablet {
 // fields): the tablet's stream carries two bytes of its own in front and the core's report id is
 // not sent.
 std::vector<uint8_t> ble_notification_for(const uint8_t (&report)[12]);
+// A tablet's answer to command cmd as it arrives on the command characteristic: 0xCD, cmd, then
+// the payload.
+std::vector<uint8_t> ble_answer(uint8_t cmd, const std::vector<uint8_t>& payload);
 
 class MockBluez {
 public:
