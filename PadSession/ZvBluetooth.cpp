@@ -200,6 +200,13 @@ bool ZvBluetooth::_check_zerva_blz_device_setup(char* path) {
             zv_log_out(ZV_LL_DEBUG, "found Open BlZ MAC :{%s} ", mac);
             continue;
         }
+        // The probe runs on the core's main thread under the pool lock: it must not wait up to
+        // a minute for BlueZ to resolve a device's services, nor drop the link when it gives
+        // up. A device still resolving is looked at by the next probe.
+        if (blz_get_services_resolved(ctx.get(), mac) != 1) {
+            zv_log_out(ZV_LL_INFO, "%s: services not resolved yet, not probed", mac);
+            continue;
+        }
         blz_dev* dev = blz_connect(ctx.get(), mac, BLZ_ADDR_UNKNOWN);
         if (dev == nullptr)
             continue;

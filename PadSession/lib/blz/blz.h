@@ -130,6 +130,9 @@ bool blz_scan_start(blz_context* ctx, blz_scan_handler_t cb, void* user);
 bool blz_scan_stop(blz_context* ctx);
 // 1 connected, 0 not, -1 unknown to BlueZ, -2 other error, -3 path too long.
 int blz_get_connect_status(blz_context* ctx, const char* mac, blz_addr_type atype);
+// 1 when BlueZ has resolved the device's services, 0 when not (yet), -1 unknown to BlueZ, -2 other
+// error, -3 path too long. Asks without connecting or waiting.
+int blz_get_services_resolved(blz_context* ctx, const char* mac);
 // Connected device with its services resolved, or null (logged).
 blz_dev* blz_connect(blz_context* ctx, const char* mac, blz_addr_type atype);
 blz_dev* blz_set_disconnect_handler(blz_dev* dev, blz_disconn_handler_t cb, void* user);

@@ -11,14 +11,20 @@ namespace {
 constexpr uint64_t kConnectCallUsec = 60ull * 1000 * 1000;
 constexpr int kConnectWaitMs = 60000;
 
-int read_status(blz_context* ctx, const char* path, BlzError* err) {
-    int connected = 0;
+// One boolean property of a device: 1 or 0, -1 when BlueZ does not know the device, -2 on any
+// other error.
+int read_flag(blz_context* ctx, const char* path, const char* name, BlzError* err) {
+    int value = 0;
     BlzBusLock lock(ctx);
     const int r = sd_bus_get_property_trivial(ctx->bus.get(), BLZ_BUS_NAME, path, BLZ_DEVICE_IFACE,
-                                              "Connected", err->get(), 'b', &connected);
+                                              name, err->get(), 'b', &value);
     if (r < 0)
         return err->is(BLZ_ERR_UNKNOWN_OBJECT) ? -1 : -2;
-    return connected ? 1 : 0;
+    return value ? 1 : 0;
+}
+
+int read_status(blz_context* ctx, const char* path, BlzError* err) {
+    return read_flag(ctx, path, "Connected", err);
 }
 
 int on_device_changed(sd_bus_message* m, void* user, sd_bus_error*) {
@@ -157,6 +163,17 @@ int blz_get_connect_status(blz_context* ctx, const char* mac, blz_addr_type atyp
     if (status == -2)
         blz_log("BLZ: Failed to get connected: %s", err.message());
     return status;
+}
+
+int blz_get_services_resolved(blz_context* ctx, const char* mac) {
+    char path[BLZ_PATH_MAX];
+    if (!blz_device_path(ctx->path, mac, path, sizeof path))
+        return -3;
+    BlzError err;
+    const int resolved = read_flag(ctx, path, "ServicesResolved", &err);
+    if (resolved == -2)
+        blz_log("BLZ: Failed to get ServicesResolved: %s", err.message());
+    return resolved;
 }
 
 blz_dev* blz_connect(blz_context* ctx, const char* mac, blz_addr_type atype) {

@@ -67,6 +67,25 @@ TEST_F(BleSession, StrongestFreeTabletFirstHeldOneSkippedByTheOtherSession) {
     EXPECT_EQ(mock.count("Disconnect"), 0) << "open and probe leave links as they found them";
 }
 
+// The probe runs on the core's main thread: a tablet whose services BlueZ is still resolving is
+// passed over at once and keeps its link, instead of a minute's wait and a disconnect.
+TEST_F(BleSession, ProbePassesOverATabletStillResolvingItsServices) {
+    BleTabletDesc resolving = tablet("AA:07:00:00:00:01", -40);
+    resolving.servicesResolved = false;
+    const BleTablet t = mock.addTablet(resolving);
+    char path[ZV_PROBE_PATH_MAX] = "untouched";
+    const auto start = Clock::now();
+    EXPECT_FALSE(api.checkBlz(path));
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(mock.count("Disconnect " + t.device), 0);
+
+    // Once resolved (the link comes back complete), the same tablet is found.
+    mock.dropLink(t.device);
+    mock.relink(t.device);
+    EXPECT_TRUE(api.checkBlz(path));
+    EXPECT_EQ(mock.count("Disconnect"), 0);
+}
+
 TEST_F(BleSession, DeviceWithoutTabletServiceIsSkippedAndKeepsItsLink) {
     BleTabletDesc keyboard = tablet("AA:02:00:00:00:01", -30);
     keyboard.tabletService = false;

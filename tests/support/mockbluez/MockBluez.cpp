@@ -258,13 +258,13 @@ std::string MockBluez::replyString(sd_bus_message* reply) {
 }
 
 std::string MockBluez::addDevice(const std::string& address, int16_t rssi, bool hasRssi,
-                                 bool connected) {
+                                 bool connected, bool servicesResolved) {
     sd_bus_message* m = nullptr;
     sd_bus_message_new_method_call(_bus, &m, kMockName, "/", kMockIface, "AddDevice");
     sd_bus_message_append(m, "ss", "hci0", address.c_str());
     sd_bus_message_open_container(m, 'a', "{sv}");
     sd_bus_message_append(m, "{sv}", "Connected", "b", int(connected));
-    sd_bus_message_append(m, "{sv}", "ServicesResolved", "b", int(connected));
+    sd_bus_message_append(m, "{sv}", "ServicesResolved", "b", int(connected && servicesResolved));
     if (hasRssi)
         sd_bus_message_append(m, "{sv}", "RSSI", "n", rssi);
     sd_bus_message_close_container(m);
@@ -294,7 +294,8 @@ std::string MockBluez::addChar(const std::string& service, const std::string& uu
 
 BleTablet MockBluez::addTablet(const BleTabletDesc& desc) {
     BleTablet t;
-    t.device = addDevice(desc.address, desc.rssi, desc.hasRssi, desc.connected);
+    t.device =
+        addDevice(desc.address, desc.rssi, desc.hasRssi, desc.connected, desc.servicesResolved);
     // Every device has the generic services; only tablets have the tablet service.
     (void)addService(t.device, "00001800-0000-1000-8000-00805f9b34fb");
     if (!desc.tabletService)

@@ -26,6 +26,8 @@ struct BleTabletDesc {
     int16_t rssi = -50;
     bool hasRssi = true;
     bool connected = true;
+    // Whether BlueZ has resolved its services; a connected device is, unless told otherwise.
+    bool servicesResolved = true;
     bool tabletService = true; // without it, the device is somebody's keyboard
     std::string manufacturer = "ZERVA";
 };
@@ -59,7 +61,9 @@ public:
     void stop();
     const std::string& address() const { return _address; }
 
-    std::string addDevice(const std::string& address, int16_t rssi, bool hasRssi, bool connected);
+    // servicesResolved applies to a connected device (one that is not has none resolved).
+    std::string addDevice(const std::string& address, int16_t rssi, bool hasRssi, bool connected,
+                          bool servicesResolved = true);
     std::string addService(const std::string& device, const std::string& uuid);
     std::string addChar(const std::string& service, const std::string& uuid,
                         const std::vector<std::string>& flags, const std::vector<uint8_t>& value);
