@@ -80,8 +80,11 @@ std::vector<uint8_t> ble_notification_for(const uint8_t (&report)[12]) {
 }
 
 std::vector<uint8_t> ble_answer(uint8_t cmd, const std::vector<uint8_t>& payload) {
-    std::vector<uint8_t> a{0xCD, cmd};
-    a.insert(a.end(), payload.begin(), payload.end());
+    std::vector<uint8_t> a(payload.size() + 2);
+    a[0] = 0xCD;
+    a[1] = cmd;
+    for (size_t i = 0; i < payload.size(); ++i)
+        a[i + 2] = payload[i];
     return a;
 }
 
