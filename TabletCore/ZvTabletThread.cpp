@@ -203,7 +203,7 @@ void ZvTabletThread::run() {
     if (_tablet.haveAsync())
         loopAsync();
     if (_tablet.isAsyncRead()) {
-        idleWait(100000);
+        idleWait(kIdleWaitUs);
         return;
     }
     loopSync();
@@ -222,7 +222,7 @@ void ZvTabletThread::loopSync() {
             memcpy(_obj->lastBuf, _obj->buf, sizeof _obj->lastBuf);
     } else if (r == 2) {
         // Reports come through on_read; wait for a stop request instead of polling.
-        idleWait(100000);
+        idleWait(kIdleWaitUs);
     } else if (r == -22) {
         onReadTimeout(++g_readTimeoutCount);
     } else {

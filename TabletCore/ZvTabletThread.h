@@ -121,6 +121,10 @@ private:
     void applyStaged();
     // Sleeps up to us microseconds, or until asked to stop or something was staged.
     void idleWait(unsigned us);
+    // The idle wait of a worker whose reports come through on_read. Stop requests end it at
+    // once; its length only bounds how soon a lost device is noticed (read() says so), and it
+    // is the worker's only periodic wake-up.
+    static constexpr unsigned kIdleWaitUs = 250000;
     void wake();
     bool identify_cur_app();
     // Sends a device-state command; the answer byte when code is the query code on a
