@@ -54,8 +54,10 @@ tsan: deps
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	TSAN_OPTIONS=halt_on_error=1:atexit_sleep_ms=0:suppressions=$(CURDIR)/tests/support/dbus/qt-tsan.supp ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS)
 
+# The benchmark programs, then how the real core idles (scripts/measure-idle).
 bench: deps build
 	cmake --build $(BUILD) --target run_benchmarks
+	scripts/measure-idle $(BUILD)
 
 # Every libFuzzer target for FUZZ_SECONDS each, with a corpus kept in $(FUZZ_BUILD)/corpus.
 fuzz: deps
