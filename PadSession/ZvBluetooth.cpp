@@ -129,6 +129,13 @@ int ZvBluetooth::tryCandidate(const char* mac) {
         zv_log_out(ZV_LL_INFO, "found Opened BlZ MAC :{%s} ", mac);
         return 0;
     }
+    // Opening runs under the pool lock too: the other tablet's open and close wait for it. A
+    // device BlueZ is still resolving is passed over, as the probe does, rather than waited for
+    // up to a minute and then disconnected.
+    if (blz_get_services_resolved(_blz.get(), mac) != 1) {
+        zv_log_out(ZV_LL_INFO, "%s: services not resolved yet, not tried", mac);
+        return 0;
+    }
     blz_dev* dev = blz_connect(_blz.get(), mac, BLZ_ADDR_UNKNOWN);
     if (dev == nullptr) {
         zv_log_out(ZV_LL_INFO, "bluetooth dev :{%s},can not connect to blz! ", mac);
@@ -202,7 +209,8 @@ bool ZvBluetooth::_check_zerva_blz_device_setup(char* path) {
         }
         // The probe runs on the core's main thread under the pool lock: it must not wait up to
         // a minute for BlueZ to resolve a device's services, nor drop the link when it gives
-        // up. A device still resolving is looked at by the next probe.
+        // up. A device still resolving is looked at by the next probe (the uevent of its input
+        // node follows the resolution).
         if (blz_get_services_resolved(ctx.get(), mac) != 1) {
             zv_log_out(ZV_LL_INFO, "%s: services not resolved yet, not probed", mac);
             continue;

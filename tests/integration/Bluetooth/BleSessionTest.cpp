@@ -86,6 +86,22 @@ TEST_F(BleSession, ProbePassesOverATabletStillResolvingItsServices) {
     EXPECT_EQ(mock.count("Disconnect"), 0);
 }
 
+// Opening holds the pool lock as well: a stronger tablet still resolving is passed over at once
+// for one that is ready, and keeps its link.
+TEST_F(BleSession, OpenPassesOverATabletStillResolvingItsServices) {
+    BleTabletDesc resolving = tablet("AA:08:00:00:00:01", -30);
+    resolving.servicesResolved = false;
+    const BleTablet busy = mock.addTablet(resolving);
+    const BleTablet ready = mock.addTablet(tablet("AA:08:00:00:00:02", -60));
+    BleClient& a = newClient();
+    const auto start = Clock::now();
+    ASSERT_EQ(open(a), 0);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(mock.count("ReadValue " + ready.manufacturer), 1);
+    EXPECT_EQ(mock.count("ReadValue " + busy.manufacturer), 0);
+    EXPECT_EQ(mock.count("Disconnect"), 0);
+}
+
 TEST_F(BleSession, DeviceWithoutTabletServiceIsSkippedAndKeepsItsLink) {
     BleTabletDesc keyboard = tablet("AA:02:00:00:00:01", -30);
     keyboard.tabletService = false;
