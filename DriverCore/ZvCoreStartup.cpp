@@ -1,6 +1,7 @@
 #include "ZvCoreStartup.h"
 
 #include "DcGlobal.h"
+#include "ZvExePath.h"
 #include "ZvLog.h"
 #include "ZvLogCore.h"
 #include "ZvPadSessionDll.h"
@@ -72,9 +73,7 @@ const char* zerva_get_app_path() {
 
 const char* zerva_get_lib_path() {
     static char path[520];
-    const char* app = zerva_get_app_path();
-    if (app[0] == '\0' || snprintf(path, sizeof path, "%s/libs", app) >= int(sizeof path))
-        path[0] = '\0';
+    (void)zv_lib_path(nullptr, path, sizeof path);
     return path;
 }
 

@@ -55,10 +55,11 @@ int load_padsession_dll_path(const char* path) {
 }
 
 int load_padsession_dll() {
-    char dir[512] = {};
-    (void)zvcb_get_app_path(dir, sizeof dir);
-    char path[sizeof dir + 32] = {};
-    snprintf(path, sizeof path, "%s/libs/libpadsession.so", dir);
+    char path[600];
+    if (!zv_lib_path("libpadsession.so", path, sizeof path)) {
+        zv_log_out(ZV_LL_ERR, " %s ", "libpadsession.so: the program's directory is unknown");
+        return -1;
+    }
     return load_padsession_dll_path(path);
 }
 

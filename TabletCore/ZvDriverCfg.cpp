@@ -1,5 +1,6 @@
 #include "ZvDriverCfg.h"
 
+#include "ZvExePath.h"
 #include "ZvLog.h"
 #include "ZvLogCore.h"
 #include "ZvPadSessionDll.h"
@@ -20,9 +21,9 @@ template <typename Fn> void resolve(void* dll, const char* name, Fn* out) {
 ZvDriverCfg::ZvDriverCfg() {
     (void)zvcb_get_app_path(_appPath, sizeof _appPath);
     char path[sizeof _appPath + 32] = {};
-    snprintf(path, sizeof path, "%s/libs/libconfstore.so", _appPath);
+    const bool located = zv_lib_path("libconfstore.so", path, sizeof path);
     zv_log_out(ZV_LL_INFO, "%s", path);
-    if (!load(path)) {
+    if (!located || !load(path)) {
         // Built before main: nothing is running yet that an orderly shutdown would have to stop.
         fprintf(stderr, "ZervaCore: cannot use the configuration store %s\n", path);
         fflush(stderr);

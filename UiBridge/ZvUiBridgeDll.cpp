@@ -16,17 +16,6 @@ template <typename Fn> bool resolve(void* dll, const char* name, Fn* out) {
     return *out != nullptr;
 }
 
-// "<dir of /proc/self/exe>/libs", or an empty string when the link cannot be read.
-void libDir(char* buf, size_t size) {
-    buf[0] = '\0';
-    char dir[520];
-    if (!zv_exe_dir(dir, sizeof dir))
-        return;
-    const int n = snprintf(buf, size, "%s/libs", dir);
-    if (n < 0 || static_cast<size_t>(n) >= size)
-        buf[0] = '\0'; // a cut path would name another folder
-}
-
 } // namespace
 
 int zvuc_dll_load_path(const char* path) {
@@ -74,10 +63,11 @@ int zvuc_dll_load_path(const char* path) {
 }
 
 int zvuc_dll_load() {
-    char dir[520];
-    libDir(dir, sizeof dir);
-    char path[sizeof dir + 32];
-    snprintf(path, sizeof path, "%s/libuibridge.so.1.0.0", dir);
+    char path[600];
+    if (!zv_lib_path("libuibridge.so.1.0.0", path, sizeof path)) {
+        zv_log_out(ZV_LL_INFO, "load dll error! %s", "libuibridge.so.1.0.0");
+        return -1;
+    }
     return zvuc_dll_load_path(path);
 }
 

@@ -3,6 +3,7 @@
 #include "DcGlobal.h"
 #include "EventDetect.h"
 #include "ZvCoreStartup.h"
+#include "ZvExePath.h"
 #include "ZvMsg.h"
 #include "ZvOnlyAppLock.h"
 #include "ZvQuitSignal.h"
@@ -236,6 +237,15 @@ TEST(Paths, LibsBesideTheExecutable) {
     EXPECT_NE(app.back(), '/');
     EXPECT_EQ(std::string(zerva_get_lib_path()), app + "/libs");
     EXPECT_EQ(access((app + "/test_coreframe").c_str(), X_OK), 0) << app;
+
+    // Every library the core loads is named through the same folder; a path that does not fit
+    // is refused whole, never cut into another name.
+    char path[600];
+    ASSERT_TRUE(zv_lib_path("libpadsession.so", path, sizeof path));
+    EXPECT_EQ(std::string(path), app + "/libs/libpadsession.so");
+    char small[12] = "untouched";
+    EXPECT_FALSE(zv_lib_path("libpadsession.so", small, sizeof small));
+    EXPECT_STREQ(small, "");
 }
 
 TEST(QuitSignal, FirstSignalExitsWithZeroSecondOnlyPrintsElse) {
