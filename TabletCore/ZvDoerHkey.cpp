@@ -59,6 +59,11 @@ void ZvDoerHkey::onTimeout(th_u32 count) {
         handleHek(0);
 }
 
+void ZvDoerHkey::releaseHeld() {
+    if (_lastID != 0)
+        handleHek(0);
+}
+
 void numSwitch(const th_u8*, int i, ZvEkey& ek) {
     // Key codes are input event codes: the digits 1 to 5 are KEY_1 (2) to KEY_5 (6), not the
     // characters '1' to '5' (49 to 53), which would type N, M, comma, dot and slash.

@@ -14,6 +14,8 @@ public:
     void handleHek(th_u32 hekID);
     // Input that stopped abnormally (0xFFFFFFFF) releases the held key.
     void onTimeout(th_u32 count);
+    // Releases the held key, if any (close, unplug, settings reload).
+    void releaseHeld();
 
     th_i32 _lastID = 0;
 

@@ -318,3 +318,7 @@ void ZvDoerPen::releasePenBtn() {
     _lastPenKeyDataType = 0;
     _penKeyIndex = 0;
 }
+
+void ZvDoerPen::releaseHeld() {
+    releasePenBtn();
+}

@@ -21,6 +21,8 @@ public:
     // 200 ms gap rule of tablets that never report leaving.
     void onTimeout(th_u32) {}
     void onAway();
+    // Releases a barrel button's binding still held (close, unplug, settings reload).
+    void releaseHeld();
     bool isPaintSoft() const;
 
     // Latched button state, fixed pressure and move-and-roll, switched by key actions.

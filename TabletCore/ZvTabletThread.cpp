@@ -250,6 +250,11 @@ void ZvTabletThread::wake() {
     _idleCv.notify_all();
 }
 
+void ZvTabletThread::releaseHeld() {
+    _doerHkey.releaseHeld();
+    _doerPen.releaseHeld();
+}
+
 void ZvTabletThread::onReadTimeout(th_u32 count) {
     _doerDail.onTimeout(count);
     _doerHkey.onTimeout(count);
@@ -354,9 +359,12 @@ void ZvTabletThread::close() {
             usleep(20);
     }
     _tablet.close();
+    // No report can come in between any more: whatever is held goes up now, however the input
+    // ended, so that nothing stays pressed on the desktop.
+    releaseHeld();
     if (_abnormalStop) {
         _abnormalStop = false;
-        onReadTimeout(0xFFFFFFFFu); // releases a key still held
+        onReadTimeout(0xFFFFFFFFu);
     }
     {
         std::lock_guard<std::mutex> hold(_clsLock);

@@ -53,6 +53,10 @@ public:
     // Ends an idle wait of the worker's loop (a stop request, staged settings).
     void resume() override { wake(); }
     void onReadTimeout(th_u32 count);
+    // Lets go of everything the handlers hold down (keys, buttons, the pen's contact and
+    // proximity): on close, after an unplug, and before other settings take over. Runs on the
+    // thread that handles reports, or once none can arrive any more.
+    void releaseHeld();
     // Handles obj->buf; true when the report was handled.
     bool dispatch();
 

@@ -84,6 +84,8 @@ void ZvTabletThread::applyStaged() {
         // Never wait here: when the dispatcher is still writing, the next report takes it.
         std::unique_lock<std::mutex> lock(_stageLock, std::try_to_lock);
         if (lock.owns_lock()) {
+            // Released through the bindings that pressed them, before those bindings go.
+            releaseHeld();
             memcpy(&_obj->uc, _stagedUc.get(), sizeof _obj->uc);
             _ucStaged.store(false, std::memory_order_relaxed);
             _obj->curAppIdx = 0;
