@@ -73,13 +73,6 @@ int g_qtArgc = 1;
 char g_progName[256] = "ZervaCore";
 char* g_qtArgv[] = {g_progName, nullptr};
 
-// One self message handed across to the main thread, and the wait for it to be handled there.
-struct Handoff {
-    std::mutex mu;
-    std::condition_variable cv;
-    bool done = false;
-};
-
 void deliverSelfRecord(const ZvMsg& msg) {
     const QByteArray bytes(reinterpret_cast<const char*>(&msg), int(sizeof msg));
     zv_log_out(ZV_LL_DEBUG, "QTUiCoreSession::BinaryMessage l=%d,d=%p ", int(bytes.size()),
@@ -151,37 +144,27 @@ void sendToUi(const ZvMsg& msg) {
 }
 
 int sendSelf(const ZvMsg& msg) {
-    auto handoff = std::make_shared<Handoff>();
+    bool here = false;
     {
         std::lock_guard<std::mutex> lock(g_runMu);
         if (!g_app_run_flag) {
             zv_log_out(ZV_LL_ERR, "Call failed: the event loop is not running");
             return 1;
         }
-        // On the main thread itself a round trip through the loop would wait for itself.
-        if (QThread::currentThread() == g_app->thread()) {
-            // Delivered below, without the lock: the dispatcher may send more from inside.
-            handoff.reset();
-        } else {
+        here = QThread::currentThread() == g_app->thread();
+        if (!here) {
+            // Queued, never awaited: a caller on a report thread must not stall, and must not
+            // hang when the main thread is itself waiting for that report thread to end (a
+            // worker being joined at quit). Records from one thread keep their order, and the
+            // loop drains what was posted before it returns.
             QMetaObject::invokeMethod(
-                g_app,
-                [handoff, msg] {
-                    deliverSelfRecord(msg);
-                    {
-                        std::lock_guard<std::mutex> lock(handoff->mu);
-                        handoff->done = true;
-                    }
-                    handoff->cv.notify_all();
-                },
-                Qt::QueuedConnection);
+                g_app, [msg] { deliverSelfRecord(msg); }, Qt::QueuedConnection);
         }
     }
-    if (!handoff) {
+    // On the main thread itself (the dispatcher's start-up check) the record is handled at once,
+    // without the lock: the dispatcher may send more from inside.
+    if (here)
         deliverSelfRecord(msg);
-        return 0;
-    }
-    std::unique_lock<std::mutex> lock(handoff->mu);
-    handoff->cv.wait(lock, [&] { return handoff->done; });
     return 0;
 }
 

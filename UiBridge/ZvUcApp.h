@@ -12,8 +12,9 @@ int runEventLoop(int argc, char** argv);
 int stopEventLoop();
 // zvuc_send_msg: queues a copy for the sender thread; dropped when no loop runs.
 void sendToUi(const ZvMsg& msg);
-// zvuc_send_self_msg: 0 when the record reached the event callback on the main thread, 1 when
-// no loop runs.
+// zvuc_send_self_msg: hands the record to the event callback on the main thread. Called there,
+// it is handled before the call returns; from any other thread it is queued (in order) and the
+// call returns at once. 0, or 1 when no loop runs.
 int sendSelf(const ZvMsg& msg);
 // zvuc_uninit's bus part: stops the bus threads and leaves the bus (idempotent).
 void stopBusSide();
