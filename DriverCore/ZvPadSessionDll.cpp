@@ -49,6 +49,9 @@ int load_padsession_dll_path(const char* path) {
         zv_log_out(ZV_LL_ERR, "load  padsession dll error! %s", path);
         return -2;
     }
+    // Without it a tablet the core gives back is offered again at once; everything else works.
+    if (!resolve(dll, "zvtc_hold_back", &h.zvtc_hold_back))
+        zv_log_out(ZV_LL_WARN, "padsession: no zvtc_hold_back in %s", path);
     h.zvtc_set_log_handler(log_handler_fun_arg);
     zv_log_out(ZV_LL_INFO, "load padsession OK ");
     return 1;

@@ -13,6 +13,7 @@ struct G_DLL_FUNC_HANDLE {
     th_i16 (*zvtc_start_read)(void*, th_u8) = nullptr;
     th_i16 (*zvtc_get_str_desc)(void*, th_u8, th_u8*, th_u16) = nullptr;
     th_i16 (*zvtc_alive)(void*) = nullptr;
+    th_i16 (*zvtc_hold_back)(void*) = nullptr; // optional
     bool (*zvtc_check_usb_dev)(char*) = nullptr;
     bool (*zvtc_check_blz_dev)(char*) = nullptr;
     void (*zvtc_set_log_handler)(ZV_LOG_HANDLER) = nullptr;

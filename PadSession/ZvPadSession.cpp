@@ -6,11 +6,18 @@
 #include <hidapi.h>
 
 #include <mutex>
+#include <stdio.h>
 #include <string.h>
 
 namespace {
 
 std::mutex g_poolLock;
+
+// Keys of devices held back (holdBack), under g_poolLock. A handful is plenty: a desk has one or
+// two tablets, and a full list drops its oldest entry.
+constexpr size_t kHeldMax = 8;
+char g_held[kHeldMax][ZV_SESSION_KEY_LEN];
+size_t g_heldCount = 0;
 
 // Shuts the HID layer down when the library is unloaded, after the sessions have closed.
 struct HidShutdown {
@@ -180,6 +187,54 @@ bool ZvPadSession::isMatchTabletOpenning(const char* key) {
             return true;
     }
     return false;
+}
+
+th_i16 ZvPadSession::holdBack(void* context) {
+    if (context == nullptr)
+        return ZV_ER_CONTEXT;
+    std::lock_guard<std::mutex> lock(g_poolLock);
+    for (ZvPadSession& s : g_ts) {
+        if (s._context.idClient != context)
+            continue;
+        const char* key = s._context.usbIDPath;
+        if (key[0] == '\0' || isHeldBack(key))
+            return ZV_OK;
+        if (g_heldCount == kHeldMax) {
+            memmove(g_held[0], g_held[1], sizeof g_held[0] * (kHeldMax - 1));
+            --g_heldCount;
+        }
+        snprintf(g_held[g_heldCount++], ZV_SESSION_KEY_LEN, "%s", key);
+        zv_log_out(ZV_LL_NOTICE, "held back until unplugged: %s", key);
+        return ZV_OK;
+    }
+    return ZV_ER_CONTEXT;
+}
+
+bool ZvPadSession::isHeldBack(const char* key) {
+    if (key == nullptr || key[0] == '\0')
+        return false;
+    for (size_t i = 0; i < g_heldCount; ++i) {
+        if (strncmp(g_held[i], key, ZV_SESSION_KEY_LEN) == 0)
+            return true;
+    }
+    return false;
+}
+
+void ZvPadSession::forgetDetached(const char* const* keys, size_t count) {
+    size_t kept = 0;
+    for (size_t i = 0; i < g_heldCount; ++i) {
+        bool attached = false;
+        for (size_t k = 0; k < count && !attached; ++k)
+            attached = strncmp(g_held[i], keys[k], ZV_SESSION_KEY_LEN) == 0;
+        if (!attached) {
+            zv_log_out(ZV_LL_INFO, "held-back device gone: %s", g_held[i]);
+            continue;
+        }
+        if (kept != i)
+            memcpy(g_held[kept], g_held[i], sizeof g_held[i]);
+        ++kept;
+    }
+    g_heldCount = kept;
 }
 
 bool ZvPadSession::probeUsb(char* path) {

@@ -40,6 +40,18 @@ public:
     private:
         ZvPadSession* _session = nullptr;
     };
+    // The device of context's session is not offered again (to an open or a probe) while it
+    // stays attached: the caller gave it back on purpose (its start-up failed, or it was told to
+    // leave the tablets alone). Closing a USB device hands it back to the kernel, which announces
+    // it anew; without this the caller would take that for a new tablet and reopen it. 0, or -4
+    // for an unknown context. Bluetooth sessions hold no key and are not affected.
+    static th_i16 holdBack(void* context);
+    // Whether the device of this key was held back. With the pool lock held.
+    static bool isHeldBack(const char* key);
+    // Keeps only the held-back devices among `keys` (those attached now): a device that comes
+    // back after leaving is a new plug (the USB back end also gives it a new address, so a new
+    // key). With the pool lock held.
+    static void forgetDetached(const char* const* keys, size_t count);
     static bool probeUsb(char* path);
     static bool probeBle(char* path);
     // Whether a session holds the device of this key. Called by the transports with the pool

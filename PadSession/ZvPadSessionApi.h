@@ -1,5 +1,5 @@
 // The exported interface of libpadsession, as the core binds it by name: the open request, the
-// callbacks, the result codes and the nine exported functions. Plain C types only, so that the
+// callbacks, the result codes and the ten exported functions. Plain C types only, so that the
 // core can include this header without the library's internals.
 #pragma once
 
@@ -70,8 +70,13 @@ th_i16 zvtc_get_str_desc(void* context, th_u8 index, th_u8* buf, th_u16 bufSize)
 // 0 when the transport reports its device present, else -1 (a USB transport never does).
 th_i16 zvtc_alive(void* context);
 
-// True when a USB tablet that no session holds is attached; its full HID path is then copied
-// into path (at most ZV_PROBE_PATH_MAX bytes with the terminator).
+// Holds back the device of context's session: neither zvtc_open nor zvtc_check_usb_device offers
+// it again until it has left the bus (unplugged; plugged again it counts as new). For a caller
+// that gives a tablet back on purpose, before zvtc_close. 0, or -4 for an unknown context.
+th_i16 zvtc_hold_back(void* context);
+
+// True when a USB tablet that no session holds (and that is not held back) is attached; its full
+// HID path is then copied into path (at most ZV_PROBE_PATH_MAX bytes with the terminator).
 bool zvtc_check_usb_device(char* path);
 
 // The same for Bluetooth LE tablets; the USB-only build always returns false.

@@ -57,6 +57,10 @@ ZV_EXPORT th_i16 zvtc_alive(void* context) {
     return session != nullptr && session->alive() ? 0 : ZV_ER_FAIL;
 }
 
+ZV_EXPORT th_i16 zvtc_hold_back(void* context) {
+    return ZvPadSession::holdBack(context);
+}
+
 ZV_EXPORT bool zvtc_check_usb_device(char* path) {
     return ZvPadSession::probeUsb(path);
 }

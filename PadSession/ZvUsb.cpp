@@ -11,6 +11,7 @@
 #include <stdio.h>
 #include <string.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -87,6 +88,7 @@ void ZvUsb::copyReport(const th_u8* data, int len, th_u8 (&out)[ZV_REPORT_DELIVE
 }
 
 const hid_device_info* ZvUsb::chooseCandidate(const hid_device_info* list, bool forOpen) {
+    forgetDetached(list);
     for (const hid_device_info* d = list; d != nullptr; d = d->next) {
         if (d->vendor_id != kVendorId || d->path == nullptr)
             continue;
@@ -96,11 +98,27 @@ const hid_device_info* ZvUsb::chooseCandidate(const hid_device_info* list, bool 
             continue;
         char key[ZV_SESSION_KEY_LEN];
         deviceKey(d->path, key, sizeof key);
-        if (ZvPadSession::isMatchTabletOpenning(key))
+        if (ZvPadSession::isMatchTabletOpenning(key) || ZvPadSession::isHeldBack(key))
             continue;
         return d;
     }
     return nullptr;
+}
+
+void ZvUsb::forgetDetached(const hid_device_info* list) {
+    std::vector<std::string> keys;
+    for (const hid_device_info* d = list; d != nullptr; d = d->next) {
+        if (d->vendor_id != kVendorId || d->path == nullptr)
+            continue;
+        char key[ZV_SESSION_KEY_LEN];
+        deviceKey(d->path, key, sizeof key);
+        keys.emplace_back(key);
+    }
+    std::vector<const char*> ptrs;
+    ptrs.reserve(keys.size());
+    for (const std::string& k : keys)
+        ptrs.push_back(k.c_str());
+    ZvPadSession::forgetDetached(ptrs.data(), ptrs.size());
 }
 
 bool ZvUsb::_check_zerva_usb_device_setup(char* path) {

@@ -42,7 +42,10 @@ public:
     static void copyReport(const th_u8* data, int len, th_u8 (&out)[ZV_REPORT_DELIVER_LEN]);
 
 private:
-    // The first enumerated interface this transport may open, or null.
+    // Lets the pool forget held-back devices that are not in this enumeration any more.
+    static void forgetDetached(const hid_device_info* list);
+    // The first enumerated interface this transport may open (not held by a session, not held
+    // back), or null.
     static const hid_device_info* chooseCandidate(const hid_device_info* list, bool forOpen);
     static void onReport(ZvHidDevice* dev, const th_u8* data, int len, void* user);
 

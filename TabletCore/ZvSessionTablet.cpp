@@ -16,6 +16,7 @@ void ZvSessionTablet::init(const G_DLL_FUNC_HANDLE& h) {
     zvtc_start_read = h.zvtc_start_read;
     zvtc_get_str_desc = h.zvtc_get_str_desc;
     zvtc_alive = h.zvtc_alive;
+    zvtc_hold_back = h.zvtc_hold_back;
     zvtc_check_usb_dev = h.zvtc_check_usb_dev;
     zvtc_check_blz_dev = h.zvtc_check_blz_dev;
 }
@@ -46,6 +47,11 @@ void ZvSessionTablet::close() {
         return;
     _opened = false;
     zvtc_close(this);
+}
+
+void ZvSessionTablet::holdBack() {
+    if (_opened && zvtc_hold_back != nullptr)
+        (void)zvtc_hold_back(this);
 }
 
 th_i16 ZvSessionTablet::read(th_u8* buf, th_u16 bufSize) {

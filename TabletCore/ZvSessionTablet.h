@@ -20,6 +20,9 @@ public:
                 th_fOnRead onRead);
     // Closes the session once; later calls do nothing.
     void close();
+    // Asks the library not to offer this session's device again until it has been unplugged
+    // (before close). Does nothing when the session is not open.
+    void holdBack();
     th_i16 read(th_u8* buf, th_u16 bufSize);
     void startRead(th_u8 stat);
     // Command answers land in buf (payload at byte 0) on synchronous sessions.
@@ -41,6 +44,7 @@ public:
     th_i16 (*zvtc_start_read)(void*, th_u8) = nullptr;
     th_i16 (*zvtc_get_str_desc)(void*, th_u8, th_u8*, th_u16) = nullptr;
     th_i16 (*zvtc_alive)(void*) = nullptr;
+    th_i16 (*zvtc_hold_back)(void*) = nullptr;
     bool (*zvtc_check_usb_dev)(char*) = nullptr;
     bool (*zvtc_check_blz_dev)(char*) = nullptr;
 };

@@ -15,6 +15,7 @@ TEST_P(Exports, ExactlyTheSessionInterface) {
     const std::set<std::string> want = {
         "zv_set_log_handler",
         "zvtc_alive",
+        "zvtc_hold_back",
         "zvtc_check_blz_device",
         "zvtc_check_usb_device",
         "zvtc_close",

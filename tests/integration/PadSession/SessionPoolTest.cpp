@@ -69,6 +69,36 @@ TEST_P(Pool, CloseFreesTheSessionAndForgetsTheContext) {
     EXPECT_EQ(sim.count("open 1-1:1.0 ok"), 2);
 }
 
+// Closing a USB tablet hands it back to the kernel, which announces it again: a tablet given back
+// on purpose must not look like a new one until it has really left the bus.
+TEST_P(Pool, AHeldBackTabletIsOfferedAgainOnlyAfterItLeftTheBus) {
+    loadText("device t\n path 1-5:1\nend\ndevice u\n path 1-6:1\n unplugged\nend\n");
+    Client& a = newClient();
+    ASSERT_EQ(open(a), 0);
+    EXPECT_EQ(api.holdBack(&a), 0);
+    api.close(&a);
+    EXPECT_EQ(probe(), "") << "held back: no tablet is waiting";
+    EXPECT_EQ(open(a), -1);
+    EXPECT_EQ(sim.count("open 1-5:1.0 ok"), 1) << sim.trace();
+
+    // Another tablet plugged meanwhile is offered and opened.
+    sim.setPlugged("u", true);
+    EXPECT_EQ(probe(), "1-6:1.0");
+    ASSERT_EQ(open(a), 0);
+    api.close(&a);
+
+    // Unplugged and plugged again, the held-back tablet is a new plug.
+    sim.setPlugged("t", false);
+    EXPECT_EQ(probe(), "1-6:1.0");
+    sim.setPlugged("t", true);
+    EXPECT_EQ(probe(), "1-5:1.0");
+    ASSERT_EQ(open(a), 0);
+    EXPECT_EQ(sim.count("open 1-5:1.0 ok"), 2) << sim.trace();
+
+    int stranger = 0;
+    EXPECT_EQ(api.holdBack(&stranger), ZV_ER_CONTEXT);
+}
+
 TEST_P(Pool, UnknownContextIsRefusedAndLogged) {
     load("two-tablets.sim");
     int stranger = 0;

@@ -32,7 +32,7 @@ std::unique_ptr<PadSessionLib> PadSessionLib::load(const std::string& path, std:
     if (!bind(h, "zvtc_open", &a.open, error) || !bind(h, "zvtc_close", &a.close, error) ||
         !bind(h, "zvtc_read", &a.read, error) || !bind(h, "zvtc_start_read", &a.startRead, error) ||
         !bind(h, "zvtc_get_str_desc", &a.getStrDesc, error) ||
-        !bind(h, "zvtc_alive", &a.alive, error) ||
+        !bind(h, "zvtc_alive", &a.alive, error) || !bind(h, "zvtc_hold_back", &a.holdBack, error) ||
         !bind(h, "zvtc_check_usb_device", &a.checkUsb, error) ||
         !bind(h, "zvtc_check_blz_device", &a.checkBlz, error) ||
         !bind(h, "zv_set_log_handler", &a.setLogHandler, error))

@@ -16,6 +16,7 @@ struct PadSessionApi {
     th_i16 (*startRead)(void*, th_u8) = nullptr;
     th_i16 (*getStrDesc)(void*, th_u8, th_u8*, th_u16) = nullptr;
     th_i16 (*alive)(void*) = nullptr;
+    th_i16 (*holdBack)(void*) = nullptr;
     bool (*checkUsb)(char*) = nullptr;
     bool (*checkBlz)(char*) = nullptr;
     void (*setLogHandler)(ZV_LOG_HANDLER) = nullptr;
@@ -23,7 +24,7 @@ struct PadSessionApi {
 
 class PadSessionLib {
 public:
-    // dlopen with lazy binding, then the nine exports; null with the reason in *error.
+    // dlopen with lazy binding, then the ten exports; null with the reason in *error.
     static std::unique_ptr<PadSessionLib> load(const std::string& path, std::string* error);
     ~PadSessionLib();
     PadSessionLib(const PadSessionLib&) = delete;
