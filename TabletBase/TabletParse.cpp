@@ -113,3 +113,11 @@ bool cmp_dev_model(const char* sDevModel, const char* sModel) {
         return false;
     return strncmp(sDevModel, sModel, strlen(sModel)) == 0;
 }
+
+th_u8 battery_answer_byte(th_u8 protocolFlag, const th_u8* payload, size_t len, th_u8 levelNum) {
+    const th_u8 b0 = len > 0 && payload != nullptr ? payload[0] : 0;
+    const th_u8 b1 = len > 1 && payload != nullptr ? payload[1] : 0;
+    if (protocolFlag == 2)
+        return battery_level_switch(b0, b1);
+    return levelNum != 0 ? battery_level_switch(levelNum, b0) : b0;
+}

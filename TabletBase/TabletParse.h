@@ -90,6 +90,11 @@ th_u8 parse_cmd_resp_byte(const th_u8* p, size_t len);
 // of eight. Returns 0x01..0x80, or 0 for an empty battery, a level above the maximum or a
 // maximum of 0.
 th_u8 battery_level_switch(th_u8 maxLevel, th_u8 battery);
+// The battery byte the settings application reads (one bit per level step) from the payload of
+// an answer to command 209. Over the Bluetooth LE protocol (flag 2) the device sends its number
+// of levels and its level; over USB it sends its level, counted in the description's levelNum
+// steps. A levelNum of 0 (unknown) passes the device's byte through.
+th_u8 battery_answer_byte(th_u8 protocolFlag, const th_u8* payload, size_t len, th_u8 levelNum);
 
 // ---------------------------------------------------------------------------------------------
 // Slots of keys and controls

@@ -7,10 +7,10 @@
 #include "ZvTabletThread.h"
 #include "ZvVirtualDevices.h"
 
-#include <chrono>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
+#include <vector>
 
 std::atomic<ZvMsgDoer*> g_msgDoer{nullptr};
 
@@ -53,11 +53,13 @@ bool ZvMsgDoer::init() {
 }
 
 void ZvMsgDoer::uninit() {
-    std::lock_guard<std::recursive_mutex> hold(_lock);
-    stopTimer(TIMER_ID_RS);
-    stopTimer(TIMER_ID_LINK);
-    stopTimer(TIMER_ID_ADMINPRIVILEGE);
-    free_tablet_thread();
+    {
+        std::lock_guard<std::recursive_mutex> hold(_lock);
+        stopTimer(TIMER_ID_RS);
+        stopTimer(TIMER_ID_LINK);
+        stopTimer(TIMER_ID_ADMINPRIVILEGE);
+    }
+    stopWorkers(/* keepClosed= */ true, /* noDriverMode= */ false);
     ZvTabletThread::clear();
     std::lock_guard<std::mutex> list(_listLock);
     _listMsg.clear();
@@ -68,9 +70,9 @@ size_t ZvMsgDoer::heldBack() const {
     return _listMsg.size();
 }
 
-ZvTabletThread* ZvMsgDoer::target(const char* sModel) const {
-    for (auto& slot : g_pt) {
-        ZvTabletThread* t = slot.load(std::memory_order_acquire);
+ZvMsgDoer::Worker ZvMsgDoer::target(const char* sModel) const {
+    std::lock_guard<std::recursive_mutex> hold(_lock);
+    for (const Worker& t : _workers) {
         // model() is fixed once start-up identified the tablet; a closed worker serves nobody.
         if (t != nullptr && t->isRunning() && t->initDone() &&
             strncmp(t->model(), sModel, ZV_MODEL_LEN) == 0)
@@ -85,16 +87,18 @@ void ZvMsgDoer::reply(th_u16 cmd, const ZvMsgBody& body) {
     send(m);
 }
 
-void ZvMsgDoer::onMsg(const ZvMsg& msg) {
-    std::lock_guard<std::recursive_mutex> hold(_lock);
-    char model[ZV_MODEL_LEN];
-    memcpy(model, msg.body.sModel, sizeof model);
-    model[sizeof model - 1] = '\0';
+void ZvMsgDoer::onMsg(const ZvMsg& in) {
+    // Handled from a copy: the dispatcher's own _msg may be overwritten by the other thread
+    // that delivers messages while this one talks to a device.
+    ZvMsg msg = in;
+    msg.body.sModel[ZV_MODEL_LEN - 1] = '\0';
     zv_log_out(ZV_LL_INFO, "ZvMsgDoer::onMsg(msg(type:%x, pid:%ld, sModel:%s))", msg.head.cmd,
-               static_cast<long>(msg.head.pid), model);
-    _msg = msg;
-    _msg.body.sModel[ZV_MODEL_LEN - 1] = '\0';
-    _hwndUI = msg.head.hwnd;
+               static_cast<long>(msg.head.pid), msg.body.sModel);
+    {
+        std::lock_guard<std::recursive_mutex> hold(_lock);
+        _msg = msg;
+        _hwndUI = msg.head.hwnd;
+    }
     _pidUI = msg.head.pid;
     // Bound programs run as the owner of the settings application; self messages carry the
     // core's own pid and say nothing about the desktop user.
@@ -106,8 +110,10 @@ void ZvMsgDoer::onMsg(const ZvMsg& msg) {
     ZvMsgBody body;
     memset(&body, 0, sizeof body);
     switch (cmd) {
-    case ZVMC_UI_QUIT:
+    case ZVMC_UI_QUIT: {
+        std::lock_guard<std::recursive_mutex> hold(_lock);
         _hwndUI = 0;
+    }
         {
             std::lock_guard<std::mutex> list(_listLock);
             _listMsg.clear();
@@ -115,32 +121,35 @@ void ZvMsgDoer::onMsg(const ZvMsg& msg) {
         uninit();
         reqQuitApp();
         return;
-    case ZVMC_UI_TABLET_NUM:
-        for (auto& slot : g_pt) {
-            ZvTabletThread* t = slot.load(std::memory_order_acquire);
+    case ZVMC_UI_TABLET_NUM: {
+        std::lock_guard<std::recursive_mutex> hold(_lock);
+        for (const Worker& t : _workers) {
             // A worker that closed its tablet keeps its model but serves nothing.
             if (t == nullptr || !t->isRunning() || !t->initDone() || t->model()[0] == '\0')
                 continue;
             memcpy(body.tablets.model[body.tablets.num], t->model(), ZV_MODEL_LEN);
             ++body.tablets.num;
         }
+    }
         reply(ZVMC_REPLY | cmd, body);
         return;
     case ZVMC_UI_IF_ADMIN:
         body.bAdmin = isAdmin() ? 1 : 0;
         reply(ZVMC_REPLY | cmd, body);
         return;
-    case ZVMC_UI_RUN_AS_ADMIN:
+    case ZVMC_UI_RUN_AS_ADMIN: {
+        std::lock_guard<std::recursive_mutex> hold(_lock);
         _bStartUI = false;
         (void)startTimer(TIMER_ID_ADMINPRIVILEGE, 100);
         return;
+    }
     case ZVMC_UI_SCREEN_CHANGED:
         screenChanged();
         return;
     case ZVMC_CORE_USB_ON:
     case ZVMC_CORE_BLZ_ON:
         printf(" ** REV ZVMC_CORE_USB_ON %x \n", cmd);
-        run_tablet_thread();
+        runWorkers(cmd == ZVMC_CORE_USB_ON);
         return;
     case ZVMC_CORE_WHEEL_FORWARD:
         (void)zerva_send_mouse_wheel_input(8, 1);
@@ -152,12 +161,15 @@ void ZvMsgDoer::onMsg(const ZvMsg& msg) {
         break;
     }
 
-    ZvTabletThread* t = target(_msg.body.sModel);
+    const Worker t = target(msg.body.sModel);
     if (t == nullptr)
         return; // nobody serves that model (or the code is unknown): no reply
     switch (cmd) {
     case ZVMC_UI_TABLET_INFO:
-        memcpy(&body.tc.tc, t->getTabletCfg(), sizeof body.tc.tc);
+        // A worker closing meanwhile has no description left to give: no reply, as for a
+        // model nobody serves.
+        if (!t->copyTabletCfg(&body.tc.tc))
+            return;
         body.tc.isCurr = 0;
         reply(ZVMC_REPLY | cmd, body);
         return;
@@ -166,7 +178,7 @@ void ZvMsgDoer::onMsg(const ZvMsg& msg) {
         return;
     case ZVMC_UI_MONITOR_CHANGED:
     case ZVMC_UI_CHANGE_CUR_TABLET:
-        ZvTabletThread::setCurModel(t, _msg.body.sModel);
+        ZvTabletThread::setCurModel(t.get(), msg.body.sModel);
         return;
     case ZVMC_UI_CALIBRATE_BEGIN:
         t->calibrateMonitor(true);
@@ -175,17 +187,18 @@ void ZvMsgDoer::onMsg(const ZvMsg& msg) {
         t->calibrateMonitor(false);
         return;
     default:
-        onStateMsg(cmd, t);
+        onStateMsg(msg, t.get());
         return;
     }
 }
 
-void ZvMsgDoer::onStateMsg(th_u16 cmd, ZvTabletThread* t) {
+void ZvMsgDoer::onStateMsg(const ZvMsg& msg, ZvTabletThread* t) {
+    const th_u16 cmd = msg.head.cmd;
     ZvMsgBody body;
     memset(&body, 0, sizeof body);
-    memcpy(body.sModel, _msg.body.sModel, ZV_MODEL_LEN);
-    const th_u8 bState = _msg.body.ledState.bState;
-    const th_i8 offset = _msg.body.ledLightOffset.offset;
+    memcpy(body.sModel, msg.body.sModel, ZV_MODEL_LEN);
+    const th_u8 bState = msg.body.ledState.bState;
+    const th_i8 offset = msg.body.ledLightOffset.offset;
     switch (cmd) {
     case ZVMC_UI_BATTERY_QUERY:
         body.battery.battery = t->queryBattery();
@@ -233,7 +246,6 @@ void ZvMsgDoer::onStateMsg(th_u16 cmd, ZvTabletThread* t) {
 }
 
 void ZvMsgDoer::onTimer(unsigned id) {
-    std::lock_guard<std::recursive_mutex> hold(_lock);
     switch (id) {
     case TIMER_ID_RS: {
         ZvMsg m;
@@ -247,21 +259,34 @@ void ZvMsgDoer::onTimer(unsigned id) {
         send(m);
         return;
     }
-    case TIMER_ID_LINK:
-        run_tablet_thread();
+    case TIMER_ID_LINK: {
+        bool onlyIfUsb;
+        {
+            std::lock_guard<std::recursive_mutex> hold(_lock);
+            stopTimer(TIMER_ID_LINK);
+            onlyIfUsb = _linkOnlyIfUsb;
+        }
+        runWorkers(onlyIfUsb, /* fromTimer= */ true);
         return;
-    case TIMER_ID_ADMINPRIVILEGE:
+    }
+    case TIMER_ID_ADMINPRIVILEGE: {
+        std::lock_guard<std::recursive_mutex> hold(_lock);
         stopTimer(TIMER_ID_ADMINPRIVILEGE);
         (void)restartAsAdmin();
         _bStartUI = true;
         return;
-    case TIMER_ID_DETECT_DEVICE:
-        printf("On Timer TIMER_ID_DETECT_DEVICE %d \n", _detectCount++);
-        // Stopped before the check: the check starts workers, which takes seconds, and the
-        // timer must act once however its expiries are delivered meanwhile.
-        stopTimer(TIMER_ID_DETECT_DEVICE);
+    }
+    case TIMER_ID_DETECT_DEVICE: {
+        {
+            std::lock_guard<std::recursive_mutex> hold(_lock);
+            printf("On Timer TIMER_ID_DETECT_DEVICE %d \n", _detectCount++);
+            // Stopped before the check: the check starts workers, which takes seconds, and the
+            // timer must act once however its expiries are delivered meanwhile.
+            stopTimer(TIMER_ID_DETECT_DEVICE);
+        }
         CheckDoCommand();
         return;
+    }
     default:
         return;
     }
@@ -301,64 +326,108 @@ void ZvMsgDoer::notifyUi(th_u16 cmd, const ZvMsgBody& body) {
 
 void ZvMsgDoer::refreshMonitors() {
     std::lock_guard<std::recursive_mutex> hold(_lock);
-    for (auto& slot : g_pt) {
-        if (ZvTabletThread* t = slot.load(std::memory_order_acquire))
+    // Each worker only takes note; it reads the monitors again between two reports.
+    for (const Worker& t : _workers) {
+        if (t != nullptr)
             t->refreshMonitors();
     }
 }
 
 void ZvMsgDoer::requestNoDriverModeExit() {
-    {
-        std::lock_guard<std::mutex> pause(_pauseLock);
-        _quitting = true;
-    }
-    _pauseCv.notify_all();
-    std::lock_guard<std::recursive_mutex> hold(_lock);
-    for (auto& slot : g_pt) {
-        if (ZvTabletThread* t = slot.load(std::memory_order_acquire))
-            t->entryNoDriverMode(205);
-    }
+    _quitting = true;
+    stopWorkers(/* keepClosed= */ false, /* noDriverMode= */ true);
 }
 
 void ZvMsgDoer::run_tablet_thread() {
-    std::lock_guard<std::recursive_mutex> hold(_lock);
+    runWorkers(false);
+}
+
+void ZvMsgDoer::runWorkers(bool onlyIfUsbWaiting, bool fromTimer) {
+    std::lock_guard<std::mutex> starting(_startLock);
     if (_quitting)
         return;
-    printf("RUN tablet_thread, Count =%d\n", _lastRunning);
-    _lastRunning = 0;
-    for (int n = 0; n < 2; ++n) {
-        ZvTabletThread* t = g_pt[n].load(std::memory_order_acquire);
-        if (t != nullptr && t->isRunning()) {
-            ++_lastRunning;
-            printf("RUN tablet_thread n =%d \n", n);
-            continue;
-        }
-        if (t != nullptr) {
-            g_pt[n] = nullptr;
-            t->reqQuit();
-            t->waitQuit();
-            delete t;
-        }
-        t = new ZvTabletThread();
-        // In the slot before it starts: the session's callbacks find their worker through g_pt.
-        g_pt[n] = t;
-        (void)t->start("ZvMsgDoer::onTimer");
-        std::unique_lock<std::mutex> pause(_pauseLock);
-        if (_pauseCv.wait_for(pause, std::chrono::milliseconds(_startPauseMs),
-                              [this] { return _quitting.load(); }))
+    std::vector<Worker> dead;
+    int freeSlot = -1;
+    int freeCount = 0;
+    {
+        std::lock_guard<std::recursive_mutex> hold(_lock);
+        if (fromTimer && _pendingStarts <= 0)
             return;
+        printf("RUN tablet_thread, Count =%d\n", _lastRunning);
+        _lastRunning = 0;
+        for (int n = 0; n < 2; ++n) {
+            Worker& w = _workers[n];
+            if (w != nullptr && w->isRunning()) {
+                ++_lastRunning;
+                printf("RUN tablet_thread n =%d \n", n);
+                continue;
+            }
+            if (w != nullptr) {
+                g_pt[n] = nullptr;
+                dead.push_back(std::move(w));
+            }
+            if (freeSlot < 0)
+                freeSlot = n;
+            ++freeCount;
+        }
+        // An event fills every slot free now, one pause apart; a start after the pause fills
+        // one more, and never more than the event found free.
+        _pendingStarts = fromTimer ? _pendingStarts - 1 : freeCount - 1;
+        if (freeSlot < 0)
+            _pendingStarts = 0;
+        _linkOnlyIfUsb = onlyIfUsbWaiting;
+        if (_pendingStarts > 0)
+            (void)startTimer(TIMER_ID_LINK, _startPauseMs);
     }
+    // An ended worker has nothing left to do: the join returns at once, and the last reference
+    // deletes it (a query may still hold one for a moment).
+    for (Worker& d : dead)
+        d->waitQuit();
+    dead.clear();
+    if (freeSlot < 0)
+        return;
+    if (onlyIfUsbWaiting && g_handle.zvtc_check_usb_dev != nullptr) {
+        char path[ZV_PROBE_PATH_MAX] = {};
+        if (!g_handle.zvtc_check_usb_dev(path)) {
+            zv_log_out(ZV_LL_INFO, "no tablet waiting: no worker started");
+            return;
+        }
+    }
+    Worker t = std::make_shared<ZvTabletThread>();
+    {
+        std::lock_guard<std::recursive_mutex> hold(_lock);
+        _workers[freeSlot] = t;
+        // In the slot before it starts: the session's callbacks find their worker through g_pt.
+        g_pt[freeSlot] = t.get();
+    }
+    (void)t->start("ZvMsgDoer::onTimer");
 }
 
 void ZvMsgDoer::free_tablet_thread() {
-    std::lock_guard<std::recursive_mutex> hold(_lock);
-    for (auto& slot : g_pt) {
-        ZvTabletThread* t = slot.load(std::memory_order_acquire);
-        if (t == nullptr)
-            continue;
-        t->waitQuit();
-        slot = nullptr;
-        delete t;
+    stopWorkers(/* keepClosed= */ false, /* noDriverMode= */ false);
+}
+
+void ZvMsgDoer::stopWorkers(bool keepClosed, bool noDriverMode) {
+    std::lock_guard<std::mutex> starting(_startLock);
+    std::vector<Worker> gone;
+    {
+        std::lock_guard<std::recursive_mutex> hold(_lock);
+        for (int n = 0; n < 2; ++n) {
+            if (_workers[n] == nullptr)
+                continue;
+            g_pt[n] = nullptr;
+            gone.push_back(std::move(_workers[n]));
+        }
+    }
+    // Joined without the dispatcher's lock: a worker's last steps (its goodbye command, the
+    // tablet-closed notification, a key released) must never wait for it.
+    for (Worker& t : gone) {
+        if (keepClosed)
+            t->keepClosed();
+        if (noDriverMode)
+            t->entryNoDriverMode(205);
+        else
+            t->waitQuit();
     }
 }
 

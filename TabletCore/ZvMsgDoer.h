@@ -9,8 +9,8 @@
 #include "ZvType.h"
 
 #include <atomic>
-#include <condition_variable>
 #include <list>
+#include <memory>
 #include <mutex>
 
 class ZvTabletThread;
@@ -34,6 +34,7 @@ public:
     // Clears the held-back records and asks for timers 1 (100 ms) and 5 (1000 ms). True.
     bool init();
     // Stops timers 1, 2 and 4, stops and deletes every worker, frees the workers' shared record.
+    // The tablets stay closed until they are plugged again.
     void uninit();
 
     // One record from the settings application or a self message. Unknown codes are ignored.
@@ -50,9 +51,11 @@ public:
     // notify_ui_msg of this dispatcher: a record built from zero around a copy of body.
     void notifyUi(th_u16 cmd, const ZvMsgBody& body);
 
-    // Fills every free or dead slot with a new worker, pausing between two starts so that the
-    // first has claimed its device before the second looks for one.
+    // Replaces dead workers and starts one in the first free slot; a second free slot is filled
+    // one pause later (timer 2), so that the first worker has claimed its device before the
+    // second looks for one. Nothing waits or joins under the dispatcher's lock.
     void run_tablet_thread();
+    // Stops and deletes every worker (on the calling thread, outside the dispatcher's lock).
     void free_tablet_thread();
 
     // Records held back until the settings application runs (tests).
@@ -72,23 +75,36 @@ public:
     virtual void screenChanged() { refreshMonitors(); }
 
 protected:
-    // The pause between starting two workers (one second; tests shorten it).
+    // The pause between starting two workers (one second).
     unsigned _startPauseMs = 1000;
 
 private:
-    // The first running, identified worker that serves sModel (slot 0 first), or null.
-    ZvTabletThread* target(const char* sModel) const;
+    using Worker = std::shared_ptr<ZvTabletThread>;
+    // The first running, identified worker that serves sModel (slot 0 first), or null. The
+    // caller's reference keeps it alive while it talks to the device, outside the lock.
+    Worker target(const char* sModel) const;
     void reply(th_u16 cmd, const ZvMsgBody& body);
-    void onStateMsg(th_u16 cmd, ZvTabletThread* t);
+    void onStateMsg(const ZvMsg& msg, ZvTabletThread* t);
+    // run_tablet_thread; with onlyIfUsbWaiting, no worker starts unless the session library
+    // sees a USB tablet that nobody holds and that was not given back on purpose: closing a
+    // tablet makes the kernel announce it anew, and that is not a plug.
+    // fromTimer: the pause after a start is over; one more of the slots that were free at the
+    // event is filled.
+    void runWorkers(bool onlyIfUsbWaiting, bool fromTimer = false);
+    // Takes every worker out of its slot and stops it; keepClosed: its tablet is not opened again
+    // until it is plugged again.
+    void stopWorkers(bool keepClosed, bool noDriverMode);
 
-    // onMsg, onTimer and the worker registry come from the bus's processing thread, the main
-    // thread and the quit thread: one lock serialises them. It is recursive because a self
-    // message posted on the main thread while it handles a timer (the start-up check) is
-    // delivered on that same thread before the post returns.
+    // The dispatcher's state (_msg, the slots, the counters) is touched from the bus's
+    // processing thread, the main thread and the quit thread. The lock is held only for that:
+    // never while a device is spoken to, a worker is started or joined, or something waits.
+    // It is recursive because a self message posted on the main thread while it handles a timer
+    // (the start-up check) is delivered on that same thread before the post returns.
     mutable std::recursive_mutex _lock;
-    // Workers started under _lock call notify_ui_msg from their own threads (message 0x101 while
-    // start() waits for them, 0x102 while they are joined), so the outgoing list has a lock of
-    // its own that is never held while calling out.
+    // Starting a worker (which waits for its start-up, device I/O included) and stopping all of
+    // them exclude each other, so that a stop never misses a worker that is just starting.
+    std::mutex _startLock;
+    // The outgoing list, taken by workers' notifications too; never held while calling out.
     mutable std::mutex _listLock;
 
     ZvMsg _msg{};
@@ -99,11 +115,13 @@ private:
     std::list<ZvMsg> _listMsg;
     unsigned _detectCount = 0;
     int _lastRunning = 0;
-    // Set by requestNoDriverModeExit before it waits for _lock: the process is ending, no tablet
-    // may be opened again and a start pause in progress (run under _lock) ends at once.
+    Worker _workers[2];
+    // Starts still to come, one pause apart (timer 2), for the slots free at the last event, and
+    // whether they wait for a USB tablet too.
+    int _pendingStarts = 0;
+    bool _linkOnlyIfUsb = false;
+    // Set by requestNoDriverModeExit: the process is ending and no tablet may be opened again.
     std::atomic<bool> _quitting{false};
-    std::mutex _pauseLock;
-    std::condition_variable _pauseCv;
 };
 
 // The one dispatcher, set by its constructor.

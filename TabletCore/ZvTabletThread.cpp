@@ -108,9 +108,16 @@ bool ZvTabletThread::init() {
     zv_log_out(ZV_LL_INFO, "init open ok ret =%d,_bClosedPassive=%lld", ret,
                static_cast<long long>(_bClosedPassive.load()));
     initVariant();
-    if (initTabletInfo())
-        return initDriverInfo();
-    return true;
+    if (_tablet.isAsyncCmd()) {
+        (void)initTabletInfo();
+        return true;
+    }
+    if (initTabletInfo() && initDriverInfo())
+        return true;
+    // Start-up failed with the tablet attached: it is not tried again until it is plugged
+    // again, or its hand-back to the kernel would look like a new tablet, over and over.
+    _holdBack = true;
+    return false;
 }
 
 void ZvTabletThread::uninit() {
@@ -118,17 +125,38 @@ void ZvTabletThread::uninit() {
     _bInitFirstTimeFreshScreen = false;
 }
 
+bool ZvTabletThread::startupCmd(th_u8 cmd, th_u8* buf, th_u16 size) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        // A failed request leaves the code or an earlier answer in the buffer: never decode it.
+        memset(buf, 0, size);
+        if (_tablet.reqCmd(cmd, buf, size) == 0)
+            return true;
+        zv_log_out(ZV_LL_WARN, "ZvTabletThread: command %d unanswered (attempt %d)", cmd,
+                   attempt + 1);
+        if (!m_runFlag.load())
+            break;
+    }
+    memset(buf, 0, size);
+    return false;
+}
+
 bool ZvTabletThread::initTabletInfo() {
     if (_tablet.isAsyncCmd()) {
         reqCmdAsync(201);
         return false;
     }
-    th_u8 buf[256] = {};
+    th_u8 buf[256];
     printf("h 2 \n");
-    (void)_tablet.reqCmd(201, buf, sizeof buf);
+    if (!startupCmd(201, buf, sizeof buf)) {
+        zv_log_out(ZV_LL_ERR, "ZvTabletThread::initTabletInfo() no model (201): not opened");
+        return false;
+    }
     (void)parse_cmd_resp_201(buf, sizeof buf, _obj->tc);
     printf("h 201 OK\n");
-    (void)_tablet.reqCmd(200, buf, sizeof buf);
+    if (!startupCmd(200, buf, sizeof buf)) {
+        zv_log_out(ZV_LL_ERR, "ZvTabletThread::initTabletInfo() no parameters (200): not opened");
+        return false;
+    }
     (void)parse_cmd_resp_200(buf, sizeof buf, _obj->tc);
     printf("h 200 OK\n");
     return true;
@@ -358,6 +386,8 @@ void ZvTabletThread::close() {
         if (_tablet.isAsyncCmd())
             usleep(20);
     }
+    if (_holdBack)
+        _tablet.holdBack();
     _tablet.close();
     // No report can come in between any more: whatever is held goes up now, however the input
     // ended, so that nothing stays pressed on the desktop.
@@ -371,7 +401,16 @@ void ZvTabletThread::close() {
         if (_cls != nullptr && strncmp(_cls->curModel, _obj->tc.sModel, ZV_MODEL_LEN) == 0)
             memset(_cls->curModel, 0, sizeof _cls->curModel);
     }
+    std::lock_guard<std::mutex> hold(_tcLock);
     memset(&_obj->tc, 0, sizeof _obj->tc);
+}
+
+bool ZvTabletThread::copyTabletCfg(ZvTabletCfg* out) {
+    std::lock_guard<std::mutex> hold(_tcLock);
+    if (_close_flag.load() || _obj->tc.sModel[0] == '\0')
+        return false;
+    memcpy(out, &_obj->tc, sizeof *out);
+    return true;
 }
 
 void ZvTabletThread::reqQuitPassive() {

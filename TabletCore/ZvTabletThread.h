@@ -62,6 +62,11 @@ public:
 
     // --- the dispatcher's interface; callable from its thread while reports flow ---
     ZvTabletCfg* getTabletCfg() { return &_obj->tc; }
+    // A copy of the tablet's description; false once close() has cleared it.
+    bool copyTabletCfg(ZvTabletCfg* out);
+    // The tablet is not to be opened again until it is plugged again (the settings application
+    // told the core to leave the tablets alone). Takes effect when the worker closes.
+    void keepClosed() { _holdBack = true; }
     void calibrateMonitor(bool bStart);
     // Re-reads the user settings now; the worker takes them over between two reports.
     void notifyConfigChanged();
@@ -116,7 +121,12 @@ protected:
 private:
     void construct();
     void initVariant();
+    // Synchronous sessions: asks for 201 and 200 and decodes their answers; false (logged) when
+    // either request fails. Asynchronous ones: sends 201 and returns false (answers follow).
     bool initTabletInfo();
+    // One start-up command on a synchronous session, tried twice; the answer lands in buf
+    // (zeroed first). False when the device gave no answer.
+    bool startupCmd(th_u8 cmd, th_u8* buf, th_u16 size);
     bool initDriverInfo();
     void loopSync();
     void loopAsync();
@@ -134,6 +144,9 @@ private:
     // Sends a device-state command; the answer byte when code is the query code on a
     // synchronous session, else 0.
     th_u8 stateCmd(th_u8 code, th_u8 queryCode);
+    // Sends a device-state command; true when buf holds the device's answer to a query (a
+    // synchronous session answered and code is the query code).
+    bool stateAnswer(th_u8 code, th_u8 queryCode, th_u8* buf, th_u16 size);
 
     int _fd = 0;
     bool _bInitFirstTimeFreshScreen = false;
@@ -162,6 +175,12 @@ private:
     std::atomic<bool> _ucStaged{false};
     std::atomic<int> _calibStaged{-1}; // -1 nothing, 0 end, 1 start
     std::atomic<bool> _monitorsStaged{false};
+    // close() clears the description while the dispatcher may be copying it.
+    std::mutex _tcLock;
+    // Set when the tablet is given back on purpose (start-up failed, keepClosed): close() asks
+    // the session library not to offer it again until it is unplugged, since closing it makes
+    // the kernel announce it anew.
+    std::atomic<bool> _holdBack{false};
     // A read failure is handled once the session is closed, when no report can race with it.
     bool _abnormalStop = false;
     char _model[ZV_MODEL_LEN] = {};

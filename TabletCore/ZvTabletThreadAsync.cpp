@@ -41,8 +41,14 @@ void ZvTabletThread::on_read(void* context, th_u8* buf) {
 
 void ZvTabletThread::onOpened() {
     initVariant();
-    if (initTabletInfo() && !initDriverInfo())
+    if (_tablet.isAsyncCmd()) {
+        (void)initTabletInfo();
+        return;
+    }
+    if (!initTabletInfo() || !initDriverInfo()) {
+        _holdBack = true;
         reqQuit();
+    }
 }
 
 void ZvTabletThread::onClosed() {
@@ -94,8 +100,8 @@ void ZvTabletThread::onCmd(const th_u8* buff) {
         notify_ui_msg(ZVMC_REPLY | ZVMC_UI_LED_QUERY, body);
         break;
     case 209:
-        body.battery.battery =
-            _tablet.getProtocolFlag() == ZV_TSPF_BLE ? battery_level_switch(p[0], p[1]) : b0;
+        body.battery.battery = battery_answer_byte(_tablet.getProtocolFlag(), p, kPayloadLen,
+                                                   _obj->tc.levelNumBattery);
         notify_ui_msg(ZVMC_REPLY | ZVMC_UI_BATTERY_QUERY, body);
         break;
     case 213:
@@ -113,8 +119,10 @@ void ZvTabletThread::onCmd(const th_u8* buff) {
     default:
         break;
     }
-    if (_bRecv200 && _bRecv201 && !_bInitDone && !initDriverInfo())
+    if (_bRecv200 && _bRecv201 && !_bInitDone && !initDriverInfo()) {
+        _holdBack = true;
         reqQuitPassive();
+    }
 }
 
 void ZvTabletThread::loopAsync() {

@@ -4,19 +4,29 @@
 #include "ZvTabletThread.h"
 
 #include "Global.h"
+#include "TabletParse.h"
 #include "ZvLog.h"
 
 #include <stdio.h>
 #include <string.h>
 
 th_u8 ZvTabletThread::stateCmd(th_u8 code, th_u8 queryCode) {
+    th_u8 buf[256] = {};
+    return stateAnswer(code, queryCode, buf, sizeof buf) ? buf[0] : 0;
+}
+
+bool ZvTabletThread::stateAnswer(th_u8 code, th_u8 queryCode, th_u8* buf, th_u16 size) {
     if (_tablet.isAsyncCmd()) {
         reqCmdAsync(code);
-        return 0;
+        return false;
     }
-    th_u8 buf[256] = {};
-    (void)_tablet.reqCmd(code, buf, sizeof buf);
-    return code != 0 && code == queryCode ? buf[0] : 0;
+    if (_tablet.reqCmd(code, buf, size) != 0) {
+        // A failed request leaves the command code in the buffer, not an answer.
+        zv_log_out(ZV_LL_WARN, "ZvTabletThread: device-state command %d unanswered", code);
+        memset(buf, 0, size);
+        return false;
+    }
+    return code != 0 && code == queryCode;
 }
 
 th_u8 ZvTabletThread::optLedState(th_i32 state) {
@@ -51,7 +61,12 @@ th_u8 ZvTabletThread::optSleepState(th_i32 state) {
 }
 
 th_u8 ZvTabletThread::queryBattery() {
-    return stateCmd(209, 209);
+    th_u8 buf[256] = {};
+    if (!stateAnswer(209, 209, buf, sizeof buf))
+        return 0;
+    // The same one-hot byte as an asynchronous answer brings.
+    return battery_answer_byte(_tablet.getProtocolFlag(), buf, sizeof buf,
+                               _obj->tc.levelNumBattery);
 }
 
 void ZvTabletThread::reqCmdAsync(th_u8 cmd) {

@@ -75,6 +75,14 @@ std::string tablet_device(const std::string& name, const std::string& model, uns
            model + "_230101\"\n  feature 205 byte 1\n" + extra + "end\n";
 }
 
+std::string scrolling_ring_script(const std::string& device, int waitMs, int steps) {
+    std::string script = "script " + device + "\n  wait " + std::to_string(waitMs) +
+                         "ms\n  keys 0x01\n  wait 20ms\n  keys 0\n  wait 50ms\n";
+    for (int i = 0; i < steps; ++i)
+        script += "  ring " + std::to_string(1 + i % 24) + "\n  wait 10ms\n";
+    return script + "end\n";
+}
+
 void DaemonTest::SetUpTestSuite() {
     // One bus for the whole program, since Qt reads its address once; the bus first.
     if (bus != nullptr)

@@ -72,3 +72,8 @@ private:
 // Scenario text of one tablet of a shipped model (device answers 200 and 201), with a script.
 std::string tablet_device(const std::string& name, const std::string& model, unsigned pid,
                           const std::string& path, const std::string& extra = "");
+
+// A script for device that switches the shipped ring model's ring to scrolling (express key 1
+// selects its next function set) after waitMs, then turns it `steps` steps, one every 10 ms.
+// Each step is a wheel step that the core posts to its main thread.
+std::string scrolling_ring_script(const std::string& device, int waitMs, int steps);

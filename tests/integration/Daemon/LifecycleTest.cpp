@@ -2,6 +2,7 @@
 // unplug, and re-plug through the resume rule.
 #include "DaemonFixture.h"
 
+#include <linux/input.h>
 #include <memory>
 #include <signal.h>
 #include <stdlib.h>
@@ -29,6 +30,18 @@ std::string two_models_and_a_third() {
     return tablet_device("a", "ZVM0640EKB", 0x0950, "1-1:1") +
            tablet_device("b", "ZVD1560RNG", 0x0960, "1-2:1") +
            tablet_device("c", "ZVM1060SLD", 0x0970, "1-3:1");
+}
+
+// Mouse wheel groups written so far, with their times (monotonic seconds).
+std::vector<double> wheel_times(const ZvCapLog& log) {
+    std::vector<double> times;
+    const ZvCapDevice* mouse = log.device("Zerva mouse");
+    if (mouse == nullptr)
+        return times;
+    for (const ZvCapGroup& g : log.groupsOf(*mouse))
+        if (g.has(EV_REL, REL_WHEEL))
+            times.push_back(static_cast<double>(g.atNs) / 1e9);
+    return times;
 }
 
 } // namespace
@@ -184,4 +197,53 @@ TEST_F(DaemonTest, UnplugFreesTheSlotAndTheResumeRuleServesItAgain) {
     ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 1, 6000)) << output();
     EXPECT_NE(output().find("nTimePast="), std::string::npos);
     EXPECT_EQ(traceCount("open 1-1:1.0 ok"), 2);
+}
+
+// The quit stops every worker while wheel steps from the ring are still being posted to the
+// main thread: it must neither wait for them nor be waited for.
+TEST_F(DaemonTest, QuitWhileARingTurnsTakesAboutASecondAndHandsTheTabletBack) {
+    core = startCore(tablet_device("ring", "ZVD1560RNG", 0x0960, "1-1:1") +
+                     scrolling_ring_script("ring", 500, 300));
+    ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 0, 6000)) << output();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (wheel_times(cap()).size() < 5 && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_GE(wheel_times(cap()).size(), 5u) << "the ring does not scroll\n" << output();
+    ASSERT_EQ(kill(core, SIGUSR1), 0);
+    const double t0 = now();
+    EXPECT_EQ(waitExit(core, 5000), 0) << output();
+    EXPECT_LT(now() - t0, 2.0) << output();
+    EXPECT_EQ(traceCount("feature-get 1-1:1.0 205"), 1) << output();
+}
+
+// A tablet whose start-up fails (here: its parameters never come) is not opened with stale
+// bytes, is handed back once and left alone; a tablet plugged afterwards is served and maps
+// with its own range.
+TEST_F(DaemonTest, AFailedStartUpOpensNothingAndTheNextPlugIsServed) {
+    std::string scenario =
+        tablet_device("bad", "ZVM0640EKB", 0x0950, "1-1:1", "  feature 200 stall\n") +
+        tablet_device("good", "ZVM0640EKB", 0x0950, "1-2:1", "  unplugged\n") +
+        "script bad start load\n  wait 1500ms\n  pen 25400 15875 4000\nend\n"
+        "script good start load\n  wait 1000ms\n  plug\nend\n"
+        "script good\n  wait 300ms\n  hover 25400 15875\n  pen 25400 15875 4000\n"
+        "  pen 25400 15875 4000\nend\n";
+    core = startCore(scenario);
+    ASSERT_GE(waitTrace("feature-get 1-1:1.0 200", 5000), 0) << output();
+    ASSERT_GE(waitTrace("close 1-1:1.0", 3000), 0) << output();
+    EXPECT_EQ(traceCount("feature-get 1-1:1.0 205"), 1);
+    EXPECT_EQ(ui->count(ZVMC_CORE_TABLET_OPEN), 0u);
+    // The next look for tablets (here the resume rule: a core stopped for three seconds looks
+    // again) finds the new tablet and passes over the one that failed.
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    ASSERT_EQ(kill(core, SIGSTOP), 0);
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    ASSERT_EQ(kill(core, SIGCONT), 0);
+    ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 0, 6000)) << output();
+    const auto pen = penContactGroups(1, 3000);
+    ASSERT_FALSE(pen.empty()) << output();
+    // The middle of a 50800 x 31750 tablet on the one monitor.
+    EXPECT_NEAR(pen[0].value(EV_ABS, ABS_X), 20000, 10);
+    EXPECT_NEAR(pen[0].value(EV_ABS, ABS_Y), 12500, 10);
+    EXPECT_EQ(traceCount("open 1-1:1.0 ok"), 1) << "the failed tablet was opened again";
+    EXPECT_EQ(traceCount("open 1-2:1.0 ok"), 1);
 }

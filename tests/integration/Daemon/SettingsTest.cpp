@@ -2,6 +2,7 @@
 // message 4, and the device-state queries and changes answered by the tablet itself.
 #include "DaemonFixture.h"
 
+#include <algorithm>
 #include <linux/input.h>
 #include <stdlib.h>
 #include <string.h>
@@ -103,4 +104,49 @@ TEST_F(SettingsTest, DeviceStatesAreAnsweredByTheTablet) {
     ASSERT_TRUE(ui->sendRecord(on));
     EXPECT_GE(waitTrace("feature-get 1-1:1.0 207", 3000), 0) << output();
     EXPECT_EQ(ui->count(ZVMC_REPLY | ZVMC_UI_LED_CHANGE), 0u);
+}
+
+// Battery answers reach the settings application as the one-bit-per-level byte it reads,
+// whatever the transport: this model counts eight levels, and level 4 is the fourth bit.
+TEST_F(SettingsTest, BatteryLevelIsSentAsTheLevelBit) {
+    core = startCore(tablet_device("pad", "ZVM1209SKD", 0x0990, "1-1:1", "  feature 209 byte 4\n"));
+    ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 0, 6000)) << output();
+    ZvMsg reply;
+    ASSERT_TRUE(ui->send(ZVMC_UI_BATTERY_QUERY, "ZVM1209SKD")) << ui->lastError();
+    ASSERT_TRUE(ui->waitFor(ZVMC_REPLY | ZVMC_UI_BATTERY_QUERY, 0, 3000, &reply));
+    EXPECT_EQ(reply.body.battery.battery, 0x08);
+}
+
+// A query the tablet does not answer reads 0, never the request's own code, and holds up
+// nothing else meanwhile: wheel steps from the ring keep reaching the desktop.
+TEST_F(SettingsTest, AnUnansweredQueryReadsZeroAndStallsNothing) {
+    core = startCore(tablet_device("display", kModel, 0x0960, "1-1:1",
+                                   "  feature 208 silent\n  feature-timeout 1200ms\n") +
+                     scrolling_ring_script("display", 800, 300));
+    ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 0, 6000)) << output();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    const double asked = now();
+    ZvMsg reply;
+    ASSERT_TRUE(ui->send(ZVMC_UI_LED_QUERY, kModel)) << ui->lastError();
+    ASSERT_TRUE(ui->waitFor(ZVMC_REPLY | ZVMC_UI_LED_QUERY, 0, 4000, &reply));
+    const double answered = now();
+    EXPECT_EQ(reply.body.ledState.bState, 0);
+    EXPECT_GE(answered - asked, 1.0) << "the query did not wait for the tablet";
+    double last = asked;
+    double longest = 0;
+    size_t steps = 0;
+    const ZvCapLog log = cap();
+    const ZvCapDevice* mouse = log.device("Zerva mouse");
+    ASSERT_NE(mouse, nullptr);
+    for (const ZvCapGroup& g : log.groupsOf(*mouse)) {
+        const double t = static_cast<double>(g.atNs) / 1e9;
+        if (!g.has(EV_REL, REL_WHEEL) || t < asked || t > answered)
+            continue;
+        longest = std::max(longest, t - last);
+        last = t;
+        ++steps;
+    }
+    longest = std::max(longest, answered - last);
+    EXPECT_GT(steps, 20u);
+    EXPECT_LT(longest, 0.4) << "wheel steps stalled while the query waited";
 }

@@ -25,7 +25,7 @@ bool g_deliverSelf = false;
 
 class RecordingDoer : public ZvMsgDoer {
 public:
-    RecordingDoer() : ZvMsgDoer(0x1234) { _startPauseMs = 0; }
+    RecordingDoer() : ZvMsgDoer(0x1234) {}
     ~RecordingDoer() override { free_tablet_thread(); }
 
     void sendMsg(ZvMsg& msg) override {
@@ -218,26 +218,68 @@ TEST_F(Dispatcher, AWorkerCallingBackUnderTheLockDoesNotDeadlock) {
 }
 
 TEST_F(Dispatcher, SelfMessageFromTheTimerFillsTheSlotsOnTheSameThread) {
-    // The check posts 0x6001 from inside onTimer; it comes back on this thread and starts
-    // workers. Without a session library each finds no tablet and ends by itself.
+    // The check posts 0x6001 from inside onTimer; it comes back on this thread and starts a
+    // worker; the other free slot gets one a pause later (timer 2), never by sleeping under the
+    // dispatcher. Without a session library each worker finds no tablet and ends by itself.
     g_deliverSelf = true;
     g_handle.zvtc_check_usb_dev = usb_present;
     doer.onTimer(5);
-    ZvTabletThread* first[2] = {g_pt[0].load(), g_pt[1].load()};
-    ASSERT_NE(first[0], nullptr);
-    ASSERT_NE(first[1], nullptr);
-    for (int i = 0; i < 400 && (first[0]->isRunning() || first[1]->isRunning()); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_FALSE(first[0]->isRunning());
-    EXPECT_FALSE(first[1]->isRunning());
+    ZvTabletThread* first = g_pt[0].load();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(g_pt[1].load(), nullptr);
+    ASSERT_EQ(doer.timers.size(), 1u);
+    EXPECT_EQ(doer.timers[0], std::make_pair(2u, 1000u));
+    const auto started = [] {
+        std::vector<ZvTabletThread*> now;
+        for (auto& slot : g_pt)
+            if (ZvTabletThread* t = slot.load())
+                now.push_back(t);
+        return now;
+    };
+    doer.onTimer(2);
+    const auto second = started();
+    EXPECT_TRUE(second.size() == 2 || second[0] != first) << "the pause started nobody";
+    // The event found two free slots: two starts, no more.
+    doer.onTimer(2);
+    EXPECT_EQ(started(), second);
+    EXPECT_EQ(doer.timers.size(), 1u);
+    for (ZvTabletThread* t : second)
+        for (int i = 0; i < 400 && t->isRunning(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
     // The next event replaces the dead workers.
     doer.onMsg(ui_msg(ZVMC_CORE_USB_ON));
     EXPECT_NE(g_pt[0].load(), nullptr);
-    EXPECT_NE(g_pt[1].load(), nullptr);
+    EXPECT_EQ(doer.timers.size(), 2u);
     doer.onMsg(ui_msg(ZVMC_UI_QUIT));
     EXPECT_EQ(g_pt[0].load(), nullptr);
     EXPECT_EQ(g_pt[1].load(), nullptr);
-    EXPECT_EQ(doer.stopped, (std::vector<unsigned>{5, 1, 2, 4}));
+    EXPECT_EQ(doer.stopped, (std::vector<unsigned>{5, 2, 2, 1, 2, 4}));
+}
+
+bool usb_absent(char*) {
+    return false;
+}
+
+// Closing a tablet hands it back to the kernel, which announces a hidraw node again; that, and
+// a tablet the core gave back on purpose, is no new tablet. A plug starts a worker only when the
+// session library sees a tablet waiting; a Bluetooth announcement is not a USB matter.
+TEST_F(Dispatcher, AUsbAnnouncementStartsAWorkerOnlyForATabletWaiting) {
+    struct Case {
+        th_u16 cmd;
+        bool (*usb)(char*);
+        bool started;
+    };
+    const Case cases[] = {
+        {ZVMC_CORE_USB_ON, usb_absent, false}, {ZVMC_CORE_USB_ON, usb_present, true},
+        {ZVMC_CORE_USB_ON, nullptr, true}, // nothing to ask: as before
+        {ZVMC_CORE_BLZ_ON, usb_absent, true},  {ZVMC_CORE_USB_OFF, usb_present, false},
+    };
+    for (const Case& c : cases) {
+        g_handle.zvtc_check_usb_dev = c.usb;
+        doer.onMsg(ui_msg(c.cmd));
+        EXPECT_EQ(g_pt[0].load() != nullptr, c.started) << std::hex << c.cmd;
+        doer.free_tablet_thread();
+    }
 }
 
 TEST_F(Dispatcher, ConcurrentSendersKeepTheirOwnOrder) {

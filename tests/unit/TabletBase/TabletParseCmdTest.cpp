@@ -185,3 +185,22 @@ TEST(TabletParseCmd, BatteryLevel) {
         EXPECT_EQ(prev, 0x80) << maxLevel;
     }
 }
+
+// What the settings application receives for a battery answer: the device's own level count over
+// Bluetooth LE, the description's over USB, the raw byte only when no count is known.
+TEST(BatteryAnswer, IsTheLevelBitOnEveryTransport) {
+    const struct {
+        th_u8 proto;
+        th_u8 payload[2];
+        size_t len;
+        th_u8 levelNum;
+        th_u8 expect;
+    } cases[] = {
+        {2, {10, 5}, 2, 0, 0x08}, {2, {10, 5}, 2, 8, 0x08}, {2, {10, 5}, 1, 8, 0},
+        {0, {4, 0}, 2, 8, 0x08},  {0, {8, 0}, 1, 8, 0x80},  {0, {10, 5}, 2, 0, 10},
+        {0, {4, 0}, 0, 8, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(battery_answer_byte(c.proto, c.payload, c.len, c.levelNum), c.expect)
+            << int(c.proto) << " " << int(c.payload[0]) << "/" << int(c.levelNum);
+}

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string.h>
 #include <sys/stat.h>
@@ -190,6 +191,32 @@ TEST_F(Worker, BatteryLevelIsOneHotOnlyOverBluetooth) {
         EXPECT_EQ(msgs[0].body.battery.battery, proto == ZV_TSPF_BLE ? 0x08 : 10);
         TearDown();
     }
+}
+
+// The description handed to the settings application is copied whole or not at all while the
+// worker closes (and clears it) on its own thread.
+TEST_F(Worker, DescriptionCopyAndCloseExcludeEachOther) {
+    openAsync();
+    std::atomic<bool> done{false};
+    std::atomic<int> torn{0}, copies{0};
+    std::thread reader([&] {
+        ZvTabletCfg tc;
+        while (!done.load()) {
+            if (!worker->copyTabletCfg(&tc))
+                continue;
+            ++copies;
+            if (strcmp(tc.sModel, kModel) != 0 || tc.maxX != 55880)
+                ++torn;
+        }
+    });
+    sleep_ms(20);
+    worker->waitQuit();
+    done = true;
+    reader.join();
+    EXPECT_GT(copies.load(), 0);
+    EXPECT_EQ(torn.load(), 0);
+    ZvTabletCfg after;
+    EXPECT_FALSE(worker->copyTabletCfg(&after)) << "a closed worker has no description";
 }
 
 TEST_F(Worker, ReportsAreDispatchedByKindAndControlState) {
