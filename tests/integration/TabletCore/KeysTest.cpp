@@ -271,6 +271,38 @@ TEST_F(WorkerTest, SoftKeyStrokeClicksItsKeyAndSendsNoPenSample) {
     EXPECT_EQ(penGroups(0).size(), before) << "soft-key strokes must not move the pen";
 }
 
+// Active, with express keys numbered by bit: key field 0x4 is slot 2 of either key table.
+const char* const kActiveModel = "ZVD1560RNG";
+
+// The button events (value per event) of code in these groups.
+std::vector<int> button_values(const std::vector<ZvCapGroup>& groups, unsigned code) {
+    std::vector<int> v;
+    for (const ZvCapGroup& g : groups) {
+        for (const ZvCapEvent& e : g.events) {
+            if (e.type == EV_KEY && e.code == code)
+                v.push_back(e.value);
+        }
+    }
+    return v;
+}
+
+TEST_F(WorkerTest, BoundMouseButtonIsReleasedOnTheDeviceThatGotThePress) {
+    auto uc = userCfg(kActiveModel);
+    uc->base.app0.bHek = 1;
+    memset(&uc->base.app0.heks[2], 0, sizeof(ZvEkey));
+    uc->base.app0.heks[2].funcBit = ZVEF_MOUSE_RIGHT;
+    storeUserCfg(kActiveModel, *uc);
+    plug(tablet(kActiveModel));
+    // Pressed in range, released after the pen left (kind 0); then pressed while away and
+    // released back in range (the first sample after a return is swallowed, but counts).
+    inject({pen(0x80, 1000, 1000), pen(0x80, 1100, 1000), keys(0x4), pen(0x00, 1100, 1000), keys(0),
+            keys(0x4), pen(0x80, 1000, 1000), keys(0)});
+    const std::vector<int> click{1, 0};
+    EXPECT_EQ(button_values(mouseGroups(2), BTN_RIGHT), click);
+    EXPECT_EQ(button_values(penGroups(0), BTN_RIGHT), click);
+    EXPECT_EQ(button_values(mouseGroups(0), BTN_RIGHT), click);
+}
+
 // The lines of a file, 0 when it does not exist.
 size_t line_count(const std::string& file) {
     FILE* f = fopen(file.c_str(), "re");
