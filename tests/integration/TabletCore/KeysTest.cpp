@@ -271,8 +271,77 @@ TEST_F(WorkerTest, SoftKeyStrokeClicksItsKeyAndSendsNoPenSample) {
     EXPECT_EQ(penGroups(0).size(), before) << "soft-key strokes must not move the pen";
 }
 
+// A list of one report: the single-report overload of inject calls itself.
+using Reports = std::vector<std::vector<unsigned char>>;
+
 // Active, with express keys numbered by bit: key field 0x4 is slot 2 of either key table.
 const char* const kActiveModel = "ZVD1560RNG";
+
+bool wait_stopped(ZvTabletThread& w) {
+    for (int i = 0; i < 500 && w.isRunning(); ++i)
+        usleep(10000);
+    return !w.isRunning();
+}
+
+// What ends the press of a held express key, after the reports in between.
+enum class HeldEnd { Release, Unplug, Reload };
+
+struct HeldCase {
+    const char* name;
+    Reports between;
+    HeldEnd end;
+};
+
+void PrintTo(const HeldCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class HeldKey : public WorkerTest, public ::testing::WithParamInterface<HeldCase> {};
+
+// The release goes through the binding that was pressed, whatever report is in hand when it
+// comes and whatever the settings say by then: the touch-key table has another binding at the
+// same slot, and the reload brings yet another.
+TEST_P(HeldKey, IsReleasedThroughTheBindingThatPressedIt) {
+    const HeldCase& c = GetParam();
+    auto uc = userCfg(kActiveModel);
+    uc->base.app0.bHek = 1;
+    uc->base.app0.heks[2] = key_binding(KEY_SPACE);
+    uc->base.app0.theks[2] = key_binding(KEY_T, /* ctrl= */ true);
+    storeUserCfg(kActiveModel, *uc);
+    plug(tablet(kActiveModel));
+    inject(Reports{keys(0x4)});
+    ASSERT_EQ(keyEvents(1), press({KEY_SPACE}));
+    inject(c.between);
+    switch (c.end) {
+    case HeldEnd::Release:
+        inject(Reports{keys(0)});
+        break;
+    case HeldEnd::Unplug:
+        ASSERT_TRUE(sim.setPlugged("t", false));
+        ASSERT_TRUE(wait_stopped(*worker)) << sim.trace();
+        break;
+    case HeldEnd::Reload:
+        uc->base.app0.heks[2] = key_binding(KEY_X);
+        storeUserCfg(kActiveModel, *uc);
+        worker->notifyConfigChanged();
+        inject(Reports{pen(0x80, 1000, 1000)}); // the reload takes effect before this report
+        break;
+    }
+    const auto expected = cat({press({KEY_SPACE}), release({KEY_SPACE})});
+    EXPECT_EQ(keyEvents(expected.size()), expected);
+    EXPECT_EQ(keyEvents(0), expected) << "nothing else pressed or released";
+}
+
+const HeldCase kHeldCases[] = {
+    {"PenAndTouchKeyReportsThenRelease",
+     {pen(0x80, 1000, 1000), keys(0, /* touch= */ true)},
+     HeldEnd::Release},
+    {"PenReportThenUnplug", {pen(0x80, 1000, 1000)}, HeldEnd::Unplug},
+    {"SettingsReloadThenPenReport", {}, HeldEnd::Reload},
+};
+
+INSTANTIATE_TEST_SUITE_P(Ends, HeldKey, ::testing::ValuesIn(kHeldCases),
+                         [](const ::testing::TestParamInfo<HeldCase>& i) { return i.param.name; });
 
 // The button events (value per event) of code in these groups.
 std::vector<int> button_values(const std::vector<ZvCapGroup>& groups, unsigned code) {
