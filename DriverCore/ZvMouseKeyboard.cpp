@@ -5,6 +5,7 @@
 #include "ZvLog.h"
 #include "ZvVirtualDevices.h"
 
+#include <atomic>
 #include <linux/input.h>
 #include <sched.h>
 #include <unistd.h>
@@ -24,10 +25,29 @@ enum {
 constexpr th_u16 kWheelForwardMsg = 0x6005;
 constexpr th_u16 kWheelBackwardMsg = 0x6006;
 
+// Where each button's press went: the release goes to the same device. The pen may come into
+// range or leave between the two, and a release on the other device would leave the press down.
+enum : unsigned { kOnMouse = 1, kOnPen = 2 };
+std::atomic<unsigned> g_pressedOn[3]; // left, right, middle
+
+std::atomic<unsigned>& pressed_on(int code) {
+    return g_pressedOn[code == BTN_LEFT ? 0 : code == BTN_RIGHT ? 1 : 2];
+}
+
 void button(int code, int upDown) {
-    if (g_g.gPenAwayFlag.load())
+    std::atomic<unsigned>& on = pressed_on(code);
+    unsigned to = g_g.gPenAwayFlag.load() ? kOnMouse : kOnPen;
+    if (upDown != 0) {
+        (void)on.fetch_or(to);
+    } else {
+        // A press sent to both devices (pressed again after the pen moved) goes up on both.
+        const unsigned was = on.exchange(0);
+        if (was != 0)
+            to = was;
+    }
+    if (to & kOnMouse)
         (void)zerva_send_mouse_input(code, upDown);
-    else
+    if (to & kOnPen)
         (void)zerva_send_mouse_input_to_pen(code, upDown);
 }
 

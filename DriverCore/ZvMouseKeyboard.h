@@ -1,4 +1,5 @@
-// Keyboard and mouse actions of bound keys, on the core's virtual devices. No state.
+// Keyboard and mouse actions of bound keys, on the core's virtual devices. The only state is
+// which device each held mouse button went to.
 #pragma once
 
 #include "ZvStruct.h"
@@ -12,7 +13,7 @@ public:
     static void keyboardUp(const ZvKbtn* kb);
 
     // Buttons go to the virtual mouse while the pen is away, otherwise to the pen device, so that
-    // a click lands where the pen is.
+    // a click lands where the pen is. A release goes to the device that got the press.
     static void mouseLeftDown();
     static void mouseLeftUp();
     static void mouseRightDown();

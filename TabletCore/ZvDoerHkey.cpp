@@ -23,18 +23,18 @@ void ZvDoerHkey::handle() {
 }
 
 void ZvDoerHkey::handleHek(th_u32 hekID) {
+    if (hekID == 0) {
+        releaseHeld();
+        return;
+    }
     _TabletObject* o = _t.obj();
-    const th_u32 id = hekID != 0 ? hekID : static_cast<th_u32>(_lastID);
-    const int slot = parse_index_hek(id, o->tc);
+    const int slot = parse_index_hek(hekID, o->tc);
     if (slot < 0 || slot >= ZV_MAX_HEK)
         return;
-    zv_log_out(ZV_LL_INFO, "HBtnHandler::handleHek(%x) heks[%d]", id, slot);
+    zv_log_out(ZV_LL_INFO, "HBtnHandler::handleHek(%x) heks[%d]", hekID, slot);
     ZvAppUserCfg* app = zvdec_get_cur_app_cfg(_t);
-    ZvEkey& ek =
+    const ZvEkey& ek =
         report_type(o->buf, ZV_REPORT_LEN) == ZVRD_HKEY ? app->heks[slot] : app->theks[slot];
-    const th_u32 ev = hekID != 0 ? ZVEK_DOWN : ZVEK_UP;
-    zv_clear_ekey_event(&ek.funcEvtBit);
-    zv_set_ekey_event(ek.funcBit, &ek.funcEvtBit, ev);
     // The key that switches a control's function set works even with express keys off, as
     // long as its control is on.
     if (ek.funcBit == ZVEF_SWITCH_MEK_FUNC) {
@@ -43,25 +43,33 @@ void ZvDoerHkey::handleHek(th_u32 hekID) {
     } else if (!app->bHek) {
         return;
     }
-    if (o->buf[3] == 2) {
-        ZvEkey digit = ek;
-        numSwitch(o->buf, slot, digit);
-        zvdc_send_ekey(_t, digit);
-    } else {
-        zvdc_send_ekey(_t, ek);
-    }
-    zv_log_out(ZV_LL_INFO, "zvdc_send_ekey over");
+    // Only one press is remembered: another key pressed meanwhile (a passive tablet reports
+    // presses only) lets the held one go first, or nothing would ever release it.
+    if (_bHeld && static_cast<th_i32>(hekID) != _lastID)
+        releaseHeld();
+    _held = ek;
+    if (o->buf[3] == 2)
+        numSwitch(o->buf, slot, _held);
+    zv_mark_ekey_event(_held, ZVEK_DOWN);
+    _bHeld = true;
     _lastID = static_cast<th_i32>(hekID);
+    zvdc_send_ekey(_t, _held);
+    zv_log_out(ZV_LL_INFO, "zvdc_send_ekey over");
 }
 
 void ZvDoerHkey::onTimeout(th_u32 count) {
-    if (count == 0xFFFFFFFFu && _lastID != 0)
-        handleHek(0);
+    if (count == 0xFFFFFFFFu)
+        releaseHeld();
 }
 
 void ZvDoerHkey::releaseHeld() {
-    if (_lastID != 0)
-        handleHek(0);
+    _lastID = 0;
+    if (!_bHeld)
+        return;
+    _bHeld = false;
+    // Whatever the switches say now: they decide about presses, and this press was sent.
+    zv_mark_ekey_event(_held, ZVEK_UP);
+    zvdc_send_ekey(_t, _held);
 }
 
 void numSwitch(const th_u8*, int i, ZvEkey& ek) {

@@ -21,6 +21,12 @@ public:
 
 private:
     ZvTabletThread& _t;
+    // The binding exactly as its press was sent (the digit-mode copy included). The release
+    // goes through it, not through the settings: by then the report in hand may be of another
+    // kind (pen, touch keys), which would pick the other key table, or the settings may have
+    // been reloaded.
+    ZvEkey _held{};
+    bool _bHeld = false;
 };
 
 // A binding reduced to one digit key (slots 0..4 type 1..5) or to its own first key.

@@ -10,8 +10,10 @@
 
 namespace {
 
-// Controls click: press and release in one. A key combination is marked again as a release
-// and sent a second time, so no key stays down.
+// Controls click: press and release in one, each action of the binding exactly once. The key
+// combination alone is released once more, so that no key stays down whatever the click did
+// with it; sending the whole binding again would start its program a second time, switch the
+// display twice and flip its toggles back.
 void click(ZvTabletThread& t, th_u8 mek, int slot) {
     if (slot < 0)
         return;
@@ -19,8 +21,11 @@ void click(ZvTabletThread& t, th_u8 mek, int slot) {
     if (ek == nullptr)
         return;
     zvdc_mark_and_send(t, *ek, ZVEK_CLICK);
-    if (ek->funcBit & ZVEF_KBTN)
-        zvdc_mark_and_send(t, *ek, ZVEK_UP);
+    if (ek->funcBit & ZVEF_KBTN) {
+        ZvEkey keys = *ek;
+        keys.funcBit = ZVEF_KBTN;
+        zvdc_mark_and_send(t, keys, ZVEK_UP);
+    }
 }
 
 bool control_on(ZvTabletThread& t) {

@@ -184,7 +184,9 @@ void zvdc_send_ekey(ZvTabletThread& th, const ZvEkey& ek) {
     }
     if ((f & ZVEF_RRIVATE_CMD) && up_or_click(ev(ZVEF_RRIVATE_CMD)))
         zvcb_exec_private_cmd(ek.privateCmd);
-    if ((f & ZVEF_FINE_MODE) && is(ev(ZVEF_FINE_MODE), ZVEK_UP)) {
+    // Fine mode fires once per use of its key: on the release of a held key, and on the click
+    // of a soft key or a control step, which send nothing else that could fire it.
+    if ((f & ZVEF_FINE_MODE) && up_or_click(ev(ZVEF_FINE_MODE))) {
         ZvMsgBody body = model_body(th);
         notify_ui_msg(ZVMC_CORE_FINE_MODE, body);
         zv_log_out(ZV_LL_INFO, "zvdc_send_ekey() ZVEF_FINE_MODE, %s", body.sModel);

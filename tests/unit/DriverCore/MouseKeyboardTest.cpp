@@ -124,6 +124,35 @@ TEST_F(MouseKeyboard, ButtonsGoToThePenWhileItIsInRange) {
               (Keys{{BTN_LEFT, 1}, {BTN_LEFT, 0}, {BTN_MIDDLE, 1}, {BTN_MIDDLE, 0}}));
 }
 
+TEST_F(MouseKeyboard, ReleaseGoesWhereThePressWentWhenThePenMovesBetween) {
+    struct Case {
+        const char* what;
+        std::vector<bool> awayAtPresses; // the pen's state at each press
+        bool awayAtRelease;
+        Keys pen, mouse;
+    };
+    const Keys click{{BTN_RIGHT, 1}, {BTN_RIGHT, 0}};
+    const Case cases[] = {
+        {"pressed in range, released away", {false}, true, click, {}},
+        {"pressed away, released in range", {true}, false, {}, click},
+        {"pressed on each device, released on both", {false, true}, false, click, click},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const size_t penBefore = keys(g_g.gFdUhid).size();
+        const size_t mouseBefore = keys(g_g.gFdMouse).size();
+        for (bool away : c.awayAtPresses) {
+            g_g.gPenAwayFlag = away;
+            ZvMouseKeyboard::mouseRightDown();
+        }
+        g_g.gPenAwayFlag = c.awayAtRelease;
+        ZvMouseKeyboard::mouseRightUp();
+        const Keys pen = keys(g_g.gFdUhid), mouse = keys(g_g.gFdMouse);
+        EXPECT_EQ(Keys(pen.begin() + static_cast<long>(penBefore), pen.end()), c.pen);
+        EXPECT_EQ(Keys(mouse.begin() + static_cast<long>(mouseBefore), mouse.end()), c.mouse);
+    }
+}
+
 TEST_F(MouseKeyboard, DoubleClickIsTwoClicksThirtyMillisecondsApart) {
     g_g.gPenAwayFlag = false; // always the virtual mouse, wherever the pen is
     ZvMouseKeyboard::mouseLeftDBClick();

@@ -77,7 +77,7 @@ TEST_F(KeyAction, MessageActionsFollowTheirPhases) {
     const Case cases[] = {
         {"FineModeOnRelease", ZVEF_FINE_MODE, ZVEK_UP, {ZVMC_CORE_FINE_MODE}},
         {"FineModeNotOnPress", ZVEF_FINE_MODE, ZVEK_DOWN, {}},
-        {"FineModeNotOnClick", ZVEF_FINE_MODE, ZVEK_CLICK, {}},
+        {"FineModeOnClick", ZVEF_FINE_MODE, ZVEK_CLICK, {ZVMC_CORE_FINE_MODE}},
         {"RadialMenuOnPress", ZVEF_RADIAL_MENU, ZVEK_DOWN, {ZVMC_CORE_RADIAL_MENU}},
         {"RadialMenuNotOnRelease", ZVEF_RADIAL_MENU, ZVEK_UP, {}},
         {"KeyPageOnClick", ZVEF_SHOW_EKEY_VALUE_PAGE, ZVEK_CLICK, {ZVMC_CORE_SHOW_EKEY_VALUE}},
