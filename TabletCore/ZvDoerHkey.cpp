@@ -59,7 +59,15 @@ void ZvDoerHkey::handleHek(th_u32 hekID) {
 
 void ZvDoerHkey::onTimeout(th_u32 count) {
     if (count == 0xFFFFFFFFu)
-        releaseHeld();
+        letGo();
+}
+
+void ZvDoerHkey::letGo() {
+    _lastID = 0;
+    if (!_bHeld)
+        return;
+    _bHeld = false;
+    zvdc_let_go(_t, _held);
 }
 
 void ZvDoerHkey::releaseHeld() {

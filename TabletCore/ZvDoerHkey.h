@@ -12,10 +12,14 @@ public:
     void handle();
     // Presses the key of hekID, or releases the held key for 0.
     void handleHek(th_u32 hekID);
-    // Input that stopped abnormally (0xFFFFFFFF) releases the held key.
+    // Input that stopped abnormally (0xFFFFFFFF) lets go of the held key.
     void onTimeout(th_u32 count);
-    // Releases the held key, if any (close, unplug, settings reload).
+    // The user released the held key, if any: its binding's release, every action included.
     void releaseHeld();
+    // The held key, if any, is let go without the user (close, unplug, settings reload): what
+    // it holds down goes up, and nothing its release would set off (a program start, a display
+    // switch) happens.
+    void letGo();
 
     th_i32 _lastID = 0;
 

@@ -243,3 +243,12 @@ void zvdc_send_ekey(ZvTabletThread& th, const ZvEkey& ek) {
         ZvMouseKeyboard::keyboardUp(&ek.kbtn);
     }
 }
+
+void zvdc_let_go(ZvTabletThread& th, const ZvEkey& pressed) {
+    ZvEkey up = pressed;
+    up.funcBit &= ZV_HELD_ACTIONS;
+    if (up.funcBit == 0)
+        return;
+    zv_mark_ekey_event(up, ZVEK_UP);
+    zvdc_send_ekey(th, up);
+}

@@ -279,7 +279,7 @@ void ZvTabletThread::wake() {
 }
 
 void ZvTabletThread::releaseHeld() {
-    _doerHkey.releaseHeld();
+    _doerHkey.letGo();
     _doerPen.releaseHeld();
 }
 

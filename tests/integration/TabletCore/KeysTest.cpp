@@ -300,12 +300,14 @@ class HeldKey : public WorkerTest, public ::testing::WithParamInterface<HeldCase
 
 // The release goes through the binding that was pressed, whatever report is in hand when it
 // comes and whatever the settings say by then: the touch-key table has another binding at the
-// same slot, and the reload brings yet another.
+// same slot, and the reload brings yet another. A release the user did not make (unplug,
+// reload) lets the key go without what a release sets off (here a display switch).
 TEST_P(HeldKey, IsReleasedThroughTheBindingThatPressedIt) {
     const HeldCase& c = GetParam();
     auto uc = userCfg(kActiveModel);
     uc->base.app0.bHek = 1;
     uc->base.app0.heks[2] = key_binding(KEY_SPACE);
+    uc->base.app0.heks[2].funcBit |= ZVEF_SWITCH_DISPLAY;
     uc->base.app0.theks[2] = key_binding(KEY_T, /* ctrl= */ true);
     storeUserCfg(kActiveModel, *uc);
     plug(tablet(kActiveModel));
@@ -330,6 +332,7 @@ TEST_P(HeldKey, IsReleasedThroughTheBindingThatPressedIt) {
     const auto expected = cat({press({KEY_SPACE}), release({KEY_SPACE})});
     EXPECT_EQ(keyEvents(expected.size()), expected);
     EXPECT_EQ(keyEvents(0), expected) << "nothing else pressed or released";
+    EXPECT_EQ(count_ui_msgs(ZVMC_CORE_SWITCH_DISPLAY), c.end == HeldEnd::Release ? 1u : 0u);
 }
 
 const HeldCase kHeldCases[] = {
