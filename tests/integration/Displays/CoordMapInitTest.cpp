@@ -1,5 +1,6 @@
-// ZvCoordMap::init over the monitor layouts of a real X server: enumeration, the clamping of the
-// stored screen index, and the recovery when the desktop appears after the map was set up.
+// ZvCoordMap::init over the monitor layouts of a real X server: enumeration, the stored screen
+// index (read, never rewritten), and the recovery when the desktop appears after the map was set
+// up.
 #include "XServerTest.h"
 
 #include "ZvCoordMap.h"
@@ -39,7 +40,7 @@ struct InitCase {
     std::vector<ZvXvfbMonitor> layout;
     th_u32 storedIndex;
     unsigned monitorNum;
-    th_u32 index; // after init
+    th_u32 index; // the one the map uses
     ZvRect asAct;
     ZvRect csMapRaw;
 };
@@ -58,6 +59,13 @@ TEST_F(CoordMapInit, MapsEachLayout) {
         {"side by side, template 8 is all screens",
          ZvXvfb::sideBySide(),
          8,
+         2,
+         2,
+         {0, 0, 3840, 1080},
+         {0, 0, 39999, 25000}},
+        {"side by side, any index past the count is all screens",
+         ZvXvfb::sideBySide(),
+         3,
          2,
          2,
          {0, 0, 3840, 1080},
@@ -97,10 +105,15 @@ TEST_F(CoordMapInit, MapsEachLayout) {
         _uc->base.curScreenIndex = c.storedIndex;
         _map.init();
         EXPECT_EQ(_map.monitorNum(), c.monitorNum);
-        EXPECT_EQ(_uc->base.curScreenIndex, c.index);
+        EXPECT_EQ(_map.curScreenIndex(), c.index);
         EXPECT_EQ(_map._asActRect, c.asAct);
         EXPECT_EQ(_map._csMapRawRect, c.csMapRaw);
         EXPECT_EQ(_map._workRect, (ZvRect{0, 0, 40000, 25000}));
+        // The settings are saved by any key action that changes one (and by the display switch
+        // itself, which does nothing here): a limit of this desktop must not go with them, or
+        // "all screens" turns into a single monitor once another is plugged in.
+        EXPECT_FALSE(_map.switchDisplay(_map.curScreenIndex()));
+        EXPECT_EQ(_uc->base.curScreenIndex, c.storedIndex);
     }
 }
 
@@ -125,7 +138,8 @@ TEST_F(CoordMapInit, PicksUpDesktopThatAppearsLater) {
     CGPoint pt{};
     _map.cPtInCursorCoord({0.75f, 0.5f}, pt);
     EXPECT_EQ(_map.monitorNum(), 2u);
-    EXPECT_EQ(_uc->base.curScreenIndex, 2u);
+    EXPECT_EQ(_map.curScreenIndex(), 2u);
+    EXPECT_EQ(_uc->base.curScreenIndex, 8u);
     EXPECT_EQ(_map._asActRect, (ZvRect{0, 0, 3840, 1080}));
     EXPECT_FLOAT_EQ(pt.x, 29999.25f);
     EXPECT_FLOAT_EQ(pt.y, 12500.0f);
