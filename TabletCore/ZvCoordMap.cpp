@@ -228,8 +228,8 @@ void ZvCoordMap::cPtInRawCoord(const ZvPtRatio& pr, CGPoint& pt) const {
 
 void ZvCoordMap::cPtInCursorCoord(const ZvPtRatio& pr, CGPoint& pt) {
     if (_monitorNum == 0) {
-        // The desktop may have come up since: ask again, but recompute (and log) only when it
-        // answers.
+        // The desktop may have come up since: ask again (zv_open_display spaces the attempts),
+        // but recompute (and log) only when it answers.
         zvcb_enum_display(_monitors, &_monitorNum);
         if (_monitorNum > 0)
             initFromMonitors();

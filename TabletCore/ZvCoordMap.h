@@ -41,7 +41,8 @@ public:
     // Ratio to the current screen's image in the raw range.
     void cPtInRawCoord(const ZvPtRatio& pr, CGPoint& pt) const;
     // Ratio to the current screen's screenArea part in the raw range. While no monitor is known
-    // it asks the X server again on every call, and runs init once one answers.
+    // it asks the X server again (at most about once a second, see zv_open_display), and runs
+    // init once one answers.
     void cPtInCursorCoord(const ZvPtRatio& pr, CGPoint& pt);
     // Desktop pixels to raw units of the current screen (mouse mode's anchor).
     void cPtFromCurScreenToRawCoord(CGPoint& pt) const;
