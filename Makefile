@@ -18,7 +18,11 @@ all: deps build
 deps:
 	@scripts/install-deps
 
-$(BUILD)/build.ninja:
+# Every target that builds (and so the demo, the tests and the benchmarks) installs what is
+# missing first, also into an already configured folder: the demo and the benchmarks need
+# run-time packages (Xvfb, dbus, ImageMagick) that a configured tree does not prove present.
+# Order-only, so that the always-run phony target does not make the configuration stale.
+$(BUILD)/build.ninja: | deps
 	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_ARGS)
 
 configure: $(BUILD)/build.ninja

@@ -4,28 +4,61 @@
 #include "ZvXlibPtr.h"
 
 #include <atomic>
+#include <time.h>
 
 namespace {
 
-// Without an X server (the core starts before the desktop, or runs on a console) the map asks
-// again on every pen sample; one line per outage is enough.
-std::atomic<bool> g_openFailLogged{false};
-
-ZvDisplayPtr open_display() {
-    ZvDisplayPtr d = zv_open_display();
-    if (!d) {
-        if (!g_openFailLogged.exchange(true))
-            zv_log_out(ZV_LL_ERR, "XOpenDisplay open error!");
-        return d;
-    }
-    g_openFailLogged.store(false);
-    return d;
+// Milliseconds of the coarse monotonic clock, read in the vDSO: no system call, so waiting out
+// an outage costs a pen sample one clock read and one atomic load.
+th_i64 now_ms() {
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return th_i64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
+
+// 0 while the last attempt succeeded: every query opens at once. Otherwise the time from which
+// the next attempt may be made.
+std::atomic<th_i64> g_nextTryMs{0};
+// One line per outage: its first failure, and its end.
+std::atomic<bool> g_outageLogged{false};
 
 } // namespace
 
+ZvDisplayPtr zv_open_display() {
+    th_i64 next = g_nextTryMs.load(std::memory_order_relaxed);
+    if (next != 0) {
+        // The caller that moves the time on makes the attempt; the others keep waiting, so two
+        // tablet threads do not double the rate.
+        const th_i64 now = now_ms();
+        if (now < next || !g_nextTryMs.compare_exchange_strong(next, now + ZV_DISPLAY_RETRY_MS,
+                                                               std::memory_order_relaxed))
+            return ZvDisplayPtr();
+    }
+    ZvDisplayPtr d(XOpenDisplay(nullptr));
+    if (d) {
+        g_nextTryMs.store(0, std::memory_order_relaxed);
+        if (g_outageLogged.exchange(false))
+            zv_log_out(ZV_LL_INFO, "X display %s answers again", DisplayString(d.get()));
+        return d;
+    }
+    // Counted from the end of the attempt, which can be slow (a remote display that does not
+    // answer): the next one must not be due at once.
+    g_nextTryMs.store(now_ms() + ZV_DISPLAY_RETRY_MS, std::memory_order_relaxed);
+    if (!g_outageLogged.exchange(true)) {
+        const char* name = XDisplayName(nullptr);
+        zv_log_out(ZV_LL_ERR,
+                   "XOpenDisplay open error! (DISPLAY %s); asking again at most once a second",
+                   name && name[0] ? name : "unset");
+    }
+    return d;
+}
+
+void zv_display_retry_now() {
+    g_nextTryMs.store(0, std::memory_order_relaxed);
+}
+
 bool zvcb_enum_display_Xrandr(ZvRect* displayRects, unsigned* displayNum) {
-    ZvDisplayPtr d = open_display();
+    ZvDisplayPtr d = zv_open_display();
     if (!d)
         return false;
     // XRRGetMonitors on a server without RandR 1.5 is a protocol error, and Xlib's default
@@ -62,7 +95,7 @@ bool zvcb_enum_display_Xrandr(ZvRect* displayRects, unsigned* displayNum) {
 }
 
 void zvcb_enum_display(ZvRect* displayRects, unsigned* displayNum) {
-    ZvDisplayPtr d = open_display();
+    ZvDisplayPtr d = zv_open_display();
     if (!d)
         return;
     ZvRect rects[ZV_MAX_MONITORS] = {};

@@ -51,11 +51,13 @@ void ZvCoordMap::init() {
     initFromMonitors();
 }
 
+th_u32 ZvCoordMap::curScreenIndex() const {
+    const th_u32 stored = _ctx.uc ? _ctx.uc->base.curScreenIndex : 0;
+    // With no monitor known the stored index stays in use (it picks the screenArea entry).
+    return _monitorNum > 0 && stored > _monitorNum ? th_u32(_monitorNum) : stored;
+}
+
 void ZvCoordMap::initFromMonitors() {
-    // With no monitor known the stored choice is kept: clamping it to 0 here would turn "all
-    // screens" into "first screen" for good once the desktop comes up.
-    if (_ctx.uc && _monitorNum > 0 && _ctx.uc->base.curScreenIndex > _monitorNum)
-        _ctx.uc->base.curScreenIndex = _monitorNum;
     setMonitors(_monitors, _monitorNum);
     updateWorkarea();
     updateCurScreenMapWorkRect();
@@ -226,8 +228,8 @@ void ZvCoordMap::cPtInRawCoord(const ZvPtRatio& pr, CGPoint& pt) const {
 
 void ZvCoordMap::cPtInCursorCoord(const ZvPtRatio& pr, CGPoint& pt) {
     if (_monitorNum == 0) {
-        // The desktop may have come up since: ask again, but recompute (and log) only when it
-        // answers.
+        // The desktop may have come up since: ask again (zv_open_display spaces the attempts),
+        // but recompute (and log) only when it answers.
         zvcb_enum_display(_monitors, &_monitorNum);
         if (_monitorNum > 0)
             initFromMonitors();
@@ -261,14 +263,17 @@ bool ZvCoordMap::switchDisplay(th_u32 screenIndex) {
     // One monitor leaves nothing to switch to; with none known there is nothing to count on.
     if (_monitorNum < 2 || !_ctx.uc)
         return false;
-    if (screenIndex == _ctx.uc->base.curScreenIndex)
+    if (screenIndex == curScreenIndex())
         return false;
     // A pen display shows the pen under the tip: it never maps onto all screens.
     if (tc().bMonitor && screenIndex == _monitorNum)
         screenIndex = 0;
     if (screenIndex > _monitorNum)
         screenIndex = 0;
-    _ctx.uc->base.curScreenIndex = screenIndex;
+    // All screens is stored as the templates store it, past any monitor count: stored as the
+    // count it would name the new monitor once one is added.
+    _ctx.uc->base.curScreenIndex =
+        screenIndex == _monitorNum ? th_u32(ZV_MAX_MONITORS) : screenIndex;
     updateCurScreen();
     zv_log_out(ZV_LL_INFO, "ZvCoordMap::switchDisplay(%d)", int(screenIndex));
     return true;

@@ -11,7 +11,7 @@
 // because a settings reload or a new foreground application changes them.
 struct ZvCoordMapCtx {
     const ZvTabletCfg* tc = nullptr;     // maxX, maxY, sekNum, bMonitor
-    ZvUserConfig* uc = nullptr;          // base.curScreenIndex (written by init and switchDisplay)
+    ZvUserConfig* uc = nullptr;          // base.curScreenIndex (written only by switchDisplay)
     const ZvRect* penCtrlRect = nullptr; // the pen area beside the soft keys, raw units
     // The application settings in force (workarea, screenArea, rotateAngle, bSek).
     const ZvAppUserCfg* (*curAppCfg)(void* owner) = nullptr;
@@ -27,9 +27,9 @@ public:
 
     void bind(const ZvCoordMapCtx& ctx) { _ctx = ctx; }
 
-    // Enumerates the monitors and recomputes every rectangle; clamps a stored curScreenIndex
-    // past the monitor count to "all screens" (the count). While no monitor is known (no X
-    // display) the index is kept and the current screen maps onto the tablet's whole raw range.
+    // Enumerates the monitors and recomputes every rectangle. The stored curScreenIndex is only
+    // read (see curScreenIndex()). While no monitor is known (no X display) the current screen
+    // maps onto the tablet's whole raw range.
     void init();
     // Takes another monitor list (num above 8 counts as 8) and recomputes the screen rectangles.
     void setMonitors(const ZvRect* monitors, unsigned num);
@@ -41,15 +41,23 @@ public:
     // Ratio to the current screen's image in the raw range.
     void cPtInRawCoord(const ZvPtRatio& pr, CGPoint& pt) const;
     // Ratio to the current screen's screenArea part in the raw range. While no monitor is known
-    // it asks the X server again on every call, and runs init once one answers.
+    // it asks the X server again (at most about once a second, see zv_open_display), and runs
+    // init once one answers.
     void cPtInCursorCoord(const ZvPtRatio& pr, CGPoint& pt);
     // Desktop pixels to raw units of the current screen (mouse mode's anchor).
     void cPtFromCurScreenToRawCoord(CGPoint& pt) const;
     // Clamps pt into the current screen's raw image and gives its ratio there.
     void cRatioFromCSMapRawCoordToWorkCoord(CGPoint& pt, ZvPtRatio& pr) const;
-    // The screen-switching rule; true when curScreenIndex was stored. Does nothing with one
-    // monitor, or none known.
+    // The screen-switching rule, a choice of the user: true when the new index was stored in
+    // curScreenIndex (all screens as ZV_MAX_MONITORS, as the templates and the settings
+    // application store it). The display-switch key passes curScreenIndex() + 1. Does nothing
+    // with one monitor, or none known.
     bool switchDisplay(th_u32 screenIndex);
+
+    // The screen the map uses: the stored curScreenIndex, or the monitor count (all screens) for
+    // a stored index past it. Run-time state only: the stored index is the user's choice and
+    // keeps meaning "all screens" when a monitor is added, so this is never written back.
+    th_u32 curScreenIndex() const;
 
     void updateAllScreenActRect();
     void updateCurScreenActRect();
@@ -81,7 +89,6 @@ private:
     // tablet is identified must not crash; it maps onto an empty range).
     const ZvTabletCfg& tc() const;
     const ZvAppUserCfg& app() const;
-    th_u32 curScreenIndex() const { return _ctx.uc ? _ctx.uc->base.curScreenIndex : 0; }
     // screenArea entry of a screen index; the whole screen for an index past the table (all
     // screens on a desktop with eight monitors, or a garbage index).
     const ZvRectRatio& screenArea(th_u32 index) const;

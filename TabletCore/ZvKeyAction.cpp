@@ -164,7 +164,7 @@ void zvdc_send_ekey(ZvTabletThread& th, const ZvEkey& ek) {
         (void)zvcb_start_app(cmd, userCfg);
     }
     if ((f & ZVEF_SWITCH_DISPLAY) && up_or_click(ev(ZVEF_SWITCH_DISPLAY))) {
-        (void)th.coordMap().switchDisplay(o->uc.base.curScreenIndex + 1);
+        (void)th.coordMap().switchDisplay(th.coordMap().curScreenIndex() + 1);
         write_user_cfg(th);
         ZvMsgBody body = model_body(th);
         body.curScreenIndex.curScreenIndex = static_cast<th_u16>(o->uc.base.curScreenIndex);

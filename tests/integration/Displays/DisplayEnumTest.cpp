@@ -94,7 +94,10 @@ protected:
         delete xvfb;
         xvfb = nullptr;
     }
-    void SetUp() override { ZV_XVFB_OR_SKIP(*xvfb); }
+    void SetUp() override {
+        ZV_XVFB_OR_SKIP(*xvfb);
+        zv_display_retry_now();
+    }
     static inline ZvXvfb* xvfb = nullptr;
 };
 

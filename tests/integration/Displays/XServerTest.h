@@ -1,6 +1,7 @@
 // The base of the tests here: one private X server per test suite, and a way to take it away.
 #pragma once
 
+#include "ZvDisplayEnum.h"
 #include "ZvStruct.h"
 #include "ZvXvfb.h"
 
@@ -17,24 +18,34 @@ protected:
         delete xvfb;
         xvfb = nullptr;
     }
-    void SetUp() override { ZV_XVFB_OR_SKIP(*xvfb); }
+    // A test that took the display away leaves the next one a back-off to wait out.
+    void SetUp() override {
+        ZV_XVFB_OR_SKIP(*xvfb);
+        zv_display_retry_now();
+    }
 
     static inline ZvXvfb* xvfb = nullptr;
 };
 
-// Hides the X server from the code under test (no $DISPLAY) while it lives.
+// Hides the X server from the code under test while it lives: no $DISPLAY, or one that names
+// a server that is not there.
 class NoDisplay {
 public:
-    NoDisplay() {
+    explicit NoDisplay(const char* instead = nullptr) {
         const char* d = getenv("DISPLAY");
         _had = d != nullptr;
         if (d)
             _saved = d;
-        unsetenv("DISPLAY");
+        if (instead)
+            setenv("DISPLAY", instead, 1);
+        else
+            unsetenv("DISPLAY");
     }
     ~NoDisplay() {
         if (_had)
             setenv("DISPLAY", _saved.c_str(), 1);
+        else
+            unsetenv("DISPLAY");
     }
     NoDisplay(const NoDisplay&) = delete;
     NoDisplay& operator=(const NoDisplay&) = delete;

@@ -190,10 +190,15 @@ struct SwitchCase {
 };
 
 TEST_F(CoordMap, SwitchDisplayRule) {
-    const ZvRect row[] = {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}, {3840, 0, 5760, 1080}};
+    ZvRect row[ZV_MAX_MONITORS];
+    for (int i = 0; i < ZV_MAX_MONITORS; ++i)
+        row[i] = {i * 1920, 0, (i + 1) * 1920, 1080};
     const SwitchCase cases[] = {
         {"tablet: next screen", 2, false, 0, 1, true, 1},
-        {"tablet: all screens after the last", 2, false, 1, 2, true, 2},
+        // All screens is stored past any monitor count, so that it survives a monitor added.
+        {"tablet: all screens after the last", 2, false, 1, 2, true, 8},
+        {"all screens stored as 8 is the all screens of two", 2, false, 8, 2, false, 8},
+        {"stored past the count: next is the first", 2, false, 5, 3, true, 0},
         {"pen display: never all screens", 2, true, 1, 2, true, 0},
         {"past all screens wraps", 2, false, 1, 5, true, 0},
         {"pen display: past the count wraps", 2, true, 1, 5, true, 0},
@@ -201,6 +206,7 @@ TEST_F(CoordMap, SwitchDisplayRule) {
         {"one monitor", 1, false, 0, 1, false, 0},
         {"no monitor known", 0, false, 8, 0, false, 8},
         {"three monitors: last", 3, false, 1, 2, true, 2},
+        {"eight monitors: all screens", 8, false, 7, 8, true, 8},
     };
     for (const SwitchCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -216,14 +222,14 @@ TEST_F(CoordMap, SwitchDisplayCyclesAndRemaps) {
     const struct {
         bool penDisplay;
         std::vector<th_u32> cycle;
-    } cases[] = {{false, {1, 2, 0, 1}}, {true, {1, 0, 1}}};
+    } cases[] = {{false, {0, 1, 8, 0, 1}}, {true, {0, 1, 0, 1}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.penDisplay ? "pen display" : "tablet");
         _tc.bMonitor = c.penDisplay;
-        use(kSideBySide, 0);
+        use(kSideBySide, 8); // the template's all screens
         for (th_u32 expect : c.cycle) {
             // What the switch-display key does.
-            ASSERT_TRUE(_map.switchDisplay(_uc->base.curScreenIndex + 1));
+            ASSERT_TRUE(_map.switchDisplay(_map.curScreenIndex() + 1));
             ASSERT_EQ(_uc->base.curScreenIndex, expect);
             const ZvRect raw = expect == 0   ? ZvRect{0, 0, 19999, 25000}
                                : expect == 1 ? ZvRect{20000, 0, 39999, 25000}
