@@ -50,7 +50,9 @@ protected:
     void stopWorker();
     // Queues reports on the open interface, pausing gapMs between them.
     void inject(const std::vector<std::vector<unsigned char>>& reports, int gapMs = 2);
-    void inject(const std::vector<unsigned char>& report) { inject({report}); }
+    void inject(const std::vector<unsigned char>& report) {
+        inject(std::vector<std::vector<unsigned char>>{report});
+    }
 
     // The user settings the worker will read for model (template or per-model file), to edit
     // and store before plugging in.
