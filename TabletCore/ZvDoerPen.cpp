@@ -255,10 +255,14 @@ void ZvDoerPen::send_pen_data() {
     r.Pressure = zv_pen_pressure_to_axis(_penData.ps, tc.maxP);
     r.XAngle = _penData.ax;
     r.YAngle = _penData.ay;
+    sendRecord(r);
+}
+
+void ZvDoerPen::sendRecord(const HidDataShow& r) {
     _lastSent = r;
-    const int fd = g_g.gFdUhid.load(std::memory_order_relaxed);
-    if (fd > 0)
-        (void)send_uinput_pen_event(fd, &r);
+    const DcPenHold pen;
+    if (pen.fd() > 0)
+        (void)send_uinput_pen_event(pen.fd(), &r);
 }
 
 bool ZvDoerPen::CheckAndSetDataType() {

@@ -60,6 +60,8 @@ private:
     void onBtnDown(int index);
     void onBtnUp(int index);
     void releasePenBtn();
+    // Writes r to the active pen device and remembers it as the last record sent.
+    void sendRecord(const HidDataShow& r);
     bool mapRawPenCoord();
     void send_pen_data();
     bool CheckAndSetDataType();
