@@ -48,6 +48,8 @@ void ZvDoerPen::init_() {
 }
 
 void ZvDoerPen::uninit_() {
+    // init_ forgets the barrel buttons and the pen's state: let go of them on the desktop first.
+    releaseHeld();
     if (_t.obj()->tc.sekNum != 0)
         _doerSkey.uninit();
 }
