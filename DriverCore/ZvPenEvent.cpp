@@ -10,8 +10,17 @@
 
 namespace {
 
-void replace_pen(std::atomic<int>& slot, int fd) {
+// The spares are never written to: replaced and closed at once.
+void replace_spare(std::atomic<int>& slot, int fd) {
     const int old = slot.exchange(fd);
+    if (old > 0)
+        (void)exit_uhid(old);
+}
+
+// The active device is written by the workers while it is swapped: closed only once no writer
+// can still use it (dc_swap_pen_fd).
+void replace_active(int fd) {
+    const int old = dc_swap_pen_fd(fd);
     if (old > 0)
         (void)exit_uhid(old);
 }
@@ -29,14 +38,14 @@ bool create_active(int& fd) {
 bool zerva_pen_event_init() {
     int fd = 0;
     if (init_uhid_backup(&fd) == 0)
-        replace_pen(g_g.gFdUhid_0, fd);
+        replace_spare(g_g.gFdUhid_0, fd);
     fd = 0;
     if (init_uhid_backup(&fd) == 0)
-        replace_pen(g_g.gFdUhid_1, fd);
+        replace_spare(g_g.gFdUhid_1, fd);
     fd = 0;
     if (!create_active(fd))
         return false;
-    replace_pen(g_g.gFdUhid, fd);
+    replace_active(fd);
     return true;
 }
 
@@ -44,22 +53,26 @@ bool zerva_reload_uhid_pen_event() {
     int fd = 0;
     if (!create_active(fd))
         return false;
-    // A worker that read the old handle just before the swap may still write one sample to it;
-    // the kernel refuses writes to a closed handle.
-    replace_pen(g_g.gFdUhid, fd);
+    // Workers go on writing samples while this runs; the old device goes only once the last
+    // write to it is done.
+    replace_active(fd);
     return true;
 }
 
 void zerva_pen_event_exit() {
-    for (std::atomic<int>* slot : {&g_g.gFdUhid_1, &g_g.gFdUhid_0, &g_g.gFdUhid})
-        replace_pen(*slot, 0);
+    for (std::atomic<int>* slot : {&g_g.gFdUhid_1, &g_g.gFdUhid_0})
+        replace_spare(*slot, 0);
+    replace_active(0);
 }
 
 int zerva_send_mouse_input_to_pen(int code, int bUpDown) {
-    const int fd = g_g.gFdUhid.load();
-    if (fd <= 0)
-        return -1;
-    const int rt = zv_uinput_emit(fd, EV_KEY, static_cast<unsigned>(code), bUpDown);
+    int rt;
+    {
+        const DcPenHold pen;
+        if (pen.fd() <= 0)
+            return -1;
+        rt = zv_uinput_emit(pen.fd(), EV_KEY, static_cast<unsigned>(code), bUpDown);
+    }
     if (rt != 0)
         zv_log_out(ZV_LL_ERR, "zerva_send_mouse_input_to_pen data error =%d ", rt);
     return rt;

@@ -255,10 +255,14 @@ void ZvDoerPen::send_pen_data() {
     r.Pressure = zv_pen_pressure_to_axis(_penData.ps, tc.maxP);
     r.XAngle = _penData.ax;
     r.YAngle = _penData.ay;
+    sendRecord(r);
+}
+
+void ZvDoerPen::sendRecord(const HidDataShow& r) {
     _lastSent = r;
-    const int fd = g_g.gFdUhid.load(std::memory_order_relaxed);
-    if (fd > 0)
-        (void)send_uinput_pen_event(fd, &r);
+    const DcPenHold pen;
+    if (pen.fd() > 0)
+        (void)send_uinput_pen_event(pen.fd(), &r);
 }
 
 bool ZvDoerPen::CheckAndSetDataType() {
@@ -297,28 +301,44 @@ th_u32 ZvDoerPen::sketchBookHandle(th_u32 raw) {
 void ZvDoerPen::onBtnDown(int index) {
     if (!mapRawPenCoord())
         return;
-    ZvEkey& ek = zvdec_get_cur_app_cfg(_t)->peks[index];
-    zvdc_mark_and_send(_t, ek, ZVEK_DOWN);
+    _btnEkey = zvdec_get_cur_app_cfg(_t)->peks[index];
+    _btnEkeyDown = true;
+    zvdc_mark_and_send(_t, _btnEkey, ZVEK_DOWN);
 }
 
 void ZvDoerPen::onBtnUp(int index) {
     if (zv_log_enabled(ZV_LL_DEBUG))
         zv_log_out(ZV_LL_DEBUG, "ZvDoerPen::onBtnUp(%d)", index);
-    if (!mapRawPenCoord())
+    // The mapping places the pointer as for any sample (and anchors mouse mode on a return);
+    // the release is due whatever it says, since the press went out.
+    (void)mapRawPenCoord();
+    releaseBtnBinding();
+}
+
+void ZvDoerPen::releaseBtnBinding() {
+    if (!_btnEkeyDown)
         return;
-    ZvEkey& ek = zvdec_get_cur_app_cfg(_t)->peks[index];
-    zvdc_mark_and_send(_t, ek, ZVEK_UP);
+    _btnEkeyDown = false;
+    zvdc_mark_and_send(_t, _btnEkey, ZVEK_UP);
 }
 
 void ZvDoerPen::releasePenBtn() {
-    if (_lastPenKeyDataType == 0)
-        return;
-    onBtnUp(1);
-    onBtnUp(2);
+    releaseBtnBinding();
     _lastPenKeyDataType = 0;
     _penKeyIndex = 0;
 }
 
 void ZvDoerPen::releaseHeld() {
+    // The binding first: while the pen is in range its mouse buttons went to the pen device, and
+    // there they are to go up before the pen leaves.
     releasePenBtn();
+    if (_lastSent.DataType & ZV_PEN_IN_RANGE) {
+        HidDataShow away{};
+        away.DataType = 0;
+        sendRecord(away);
+    }
+    // Whatever the tablet reports next starts afresh, without a tip or button edge inferred
+    // from before.
+    _lastDataType = ZV_PEN_IN_RANGE;
+    onAway_();
 }

@@ -17,11 +17,13 @@ public:
     bool init();
     void uninit();
     void handle();
-    // Not connected to any time-out rule: the pen leaves only through a kind-0 report or the
-    // 200 ms gap rule of tablets that never report leaving.
+    // Not connected to any time-out rule: the pen leaves only through a kind-0 report, the
+    // 200 ms gap rule of tablets that never report leaving, or releaseHeld().
     void onTimeout(th_u32) {}
     void onAway();
-    // Releases a barrel button's binding still held (close, unplug, settings reload).
+    // Lets go of everything the pen holds (close, unplug, settings reload): a barrel button's
+    // binding through the very binding that pressed it, then contact and proximity (the away
+    // record, when the last record sent was in range). The handler is then in the away state.
     void releaseHeld();
     bool isPaintSoft() const;
 
@@ -37,7 +39,7 @@ public:
     th_u8 _dataType = 0;
     th_u8 _lastDataType = 0x80;
     th_u8 _lastPenKeyDataType = 0;
-    // Which barrel button's press was sent (1 lower, 2 upper, 0 none).
+    // Which barrel button is down (1 lower, 2 upper, 0 none).
     th_u8 _penKeyIndex = 0;
     bool _b1stProximity = false;
     bool _bRelative1stPenData = false;
@@ -59,7 +61,11 @@ private:
     void onPenUp();
     void onBtnDown(int index);
     void onBtnUp(int index);
+    // Releases the binding a barrel button pressed, if its press went out.
+    void releaseBtnBinding();
     void releasePenBtn();
+    // Writes r to the active pen device and remembers it as the last record sent.
+    void sendRecord(const HidDataShow& r);
     bool mapRawPenCoord();
     void send_pen_data();
     bool CheckAndSetDataType();
@@ -75,4 +81,8 @@ private:
     bool calibrating() const;
 
     ZvTabletThread& _t;
+    // The binding a barrel button pressed, kept until its release: the settings' own entry may
+    // have changed in between (a reload, another application's profile).
+    ZvEkey _btnEkey{};
+    bool _btnEkeyDown = false;
 };

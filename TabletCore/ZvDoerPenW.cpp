@@ -48,6 +48,8 @@ void ZvDoerPen::init_() {
 }
 
 void ZvDoerPen::uninit_() {
+    // init_ forgets the barrel buttons and the pen's state: let go of them on the desktop first.
+    releaseHeld();
     if (_t.obj()->tc.sekNum != 0)
         _doerSkey.uninit();
 }
@@ -72,22 +74,19 @@ void ZvDoerPen::wakeCursor() {
         r.DataType = ZV_PEN_IN_RANGE;
         th_i32 x = pt.x > 0 ? static_cast<th_i32>(pt.x) : 10000;
         th_i32 y = pt.y > 0 ? static_cast<th_i32>(pt.y) : 6250;
-        const int fd = g_g.gFdUhid.load();
         for (int i = 0; i < 10; ++i) {
             x += i;
             y += i;
             r.XH = static_cast<th_u16>(x);
             r.YH = static_cast<th_u16>(y);
-            if (fd > 0)
-                (void)send_uinput_pen_event(fd, &r);
+            sendRecord(r);
         }
         for (int i = 0; i < 10; ++i) {
             x -= i;
             y -= i;
             r.XH = static_cast<th_u16>(x);
             r.YH = static_cast<th_u16>(y);
-            if (fd > 0)
-                (void)send_uinput_pen_event(fd, &r);
+            sendRecord(r);
         }
         zv_log_out(ZV_LL_INFO, "ZvDoerPen::init_() cursor woken by hover (%s)", model);
     }

@@ -77,8 +77,11 @@ ZV_HID_EXPORT int init_uhid_backup(int* fd);
 ZV_HID_EXPORT int init_uinput_pen_test(int* fd);
 
 // Emits one pen sample as one event group with one write, so samples of two tablets sharing the
-// device never interleave. Returns 0, -22 for a handle <= 0 or a null report, -1 when the write
-// fails. Never allocates, blocks or logs.
+// device never interleave. Every sample is a frame that reaches the desktop, however still the
+// pen; the barrel bits press no stylus button (the core carries out the buttons' bindings); a
+// record without ZV_PEN_IN_RANGE takes the pen away and lets go of every button of the device.
+// Returns 0, -22 for a handle <= 0 or a null report, -1 when the write fails. Never allocates,
+// blocks or logs.
 ZV_HID_EXPORT int send_uinput_pen_event(int fd, const HidDataShow* report);
 
 // Destroys the device of a handle from init_uhid_backup or init_uinput_pen_test and closes the

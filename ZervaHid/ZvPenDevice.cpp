@@ -23,10 +23,23 @@ constexpr int kTiltMax = 90;
 constexpr int kTiltRes = 57;
 
 // Pen buttons first: libinput takes the device for a tablet only with the tool and the stylus
-// buttons. The mouse buttons are there because the core also writes button events for bound
-// mouse actions straight to the pen's handle while the pen is in range.
+// buttons, so they are declared although samples never press them (see zv_pen_report_events).
+// The mouse buttons are there because the core writes the button events of bound mouse actions
+// straight to the pen's handle while the pen is in range.
 constexpr int kKeys[] = {BTN_TOOL_PEN, BTN_TOUCH, BTN_STYLUS, BTN_STYLUS2,
                          BTN_LEFT,     BTN_RIGHT, BTN_MIDDLE};
+// The buttons bindings press on the pen's handle: the away record lets go of them.
+constexpr int kBoundButtons[] = {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE};
+
+// Every sample ends with MSC_SERIAL. The input core drops ABS and KEY events that repeat the
+// current value and then a frame with nothing left, so a pen held still in the air would send
+// libinput nothing at all, and libinput's tablet code takes a tool that is silent for 50 ms out
+// of proximity on its own (after which a barrel button press is lost). EV_MSC is never filtered,
+// so this one event keeps every sample a frame. -1 is the value libinput reads as "no serial":
+// the tool stays an anonymous pen local to this device instead of becoming a unique tool with a
+// made-up serial that desktops would keep settings for. Any other MSC code would be logged by
+// libinput as unhandled on every frame.
+constexpr int kNoSerial = -1;
 
 void absSetup(int fd, unsigned code, int min, int max, int res) {
     uinput_abs_setup abs;
@@ -42,6 +55,8 @@ void absSetup(int fd, unsigned code, int min, int max, int res) {
 void declare(int fd) {
     (void)ioctl(fd, UI_SET_EVBIT, EV_KEY);
     (void)ioctl(fd, UI_SET_EVBIT, EV_ABS);
+    (void)ioctl(fd, UI_SET_EVBIT, EV_MSC);
+    (void)ioctl(fd, UI_SET_MSCBIT, MSC_SERIAL);
     for (int key : kKeys)
         (void)ioctl(fd, UI_SET_KEYBIT, key);
     absSetup(fd, ABS_X, 0, ZV_PEN_MAX_X, kPositionRes);
@@ -81,15 +96,23 @@ inline int clamp(int v, int lo, int hi) {
 unsigned zv_pen_report_events(const HidDataShow& r, input_event* ev) {
     unsigned n = 0;
     if ((r.DataType & ZV_PEN_IN_RANGE) == 0) {
-        // Away: release everything together with the tool so that nothing stays pressed.
+        // Away: release everything together with the tool so that nothing stays pressed, a
+        // button a binding pressed on this device included: once the pen has left, the binding's
+        // release goes to the virtual mouse and would never reach this device.
         put(ev, n, EV_ABS, ABS_PRESSURE, 0);
         put(ev, n, EV_KEY, BTN_TOUCH, 0);
         put(ev, n, EV_KEY, BTN_STYLUS, 0);
         put(ev, n, EV_KEY, BTN_STYLUS2, 0);
+        for (int button : kBoundButtons)
+            put(ev, n, EV_KEY, static_cast<unsigned>(button), 0);
         put(ev, n, EV_KEY, BTN_TOOL_PEN, 0);
+        put(ev, n, EV_MSC, MSC_SERIAL, kNoSerial);
         put(ev, n, EV_SYN, SYN_REPORT, 0);
         return n;
     }
+    // The barrel bits do not become BTN_STYLUS/BTN_STYLUS2: the desktop would turn those into
+    // clicks of its own beside the button's binding, which the core carries out (on this device
+    // while the pen is in range). The binding is a button's only effect.
     const bool tip = (r.DataType & ZV_PEN_TIP) != 0;
     put(ev, n, EV_ABS, ABS_X, clamp(r.XH, 0, ZV_PEN_MAX_X));
     put(ev, n, EV_ABS, ABS_Y, clamp(r.YH, 0, ZV_PEN_MAX_Y));
@@ -99,8 +122,7 @@ unsigned zv_pen_report_events(const HidDataShow& r, input_event* ev) {
     put(ev, n, EV_ABS, ABS_TILT_Y, clamp(r.YAngle, -kTiltMax, kTiltMax));
     put(ev, n, EV_KEY, BTN_TOOL_PEN, 1);
     put(ev, n, EV_KEY, BTN_TOUCH, tip ? 1 : 0);
-    put(ev, n, EV_KEY, BTN_STYLUS, (r.DataType & ZV_PEN_LOWER_BTN) ? 1 : 0);
-    put(ev, n, EV_KEY, BTN_STYLUS2, (r.DataType & ZV_PEN_UPPER_BTN) ? 1 : 0);
+    put(ev, n, EV_MSC, MSC_SERIAL, kNoSerial);
     put(ev, n, EV_SYN, SYN_REPORT, 0);
     return n;
 }

@@ -6,7 +6,7 @@
 
 #include <linux/input.h>
 
-// Most events one sample becomes, SYN_REPORT included.
+// Most events one sample becomes, SYN_REPORT included (the away record).
 enum { ZV_PEN_EVENTS_MAX = 10 };
 
 // Fills ev with the events of one sample, ending with SYN_REPORT; returns how many.

@@ -27,7 +27,7 @@ def read_capture(path, pid):
             elif parts[2] == "EVT":
                 events = []
                 for item in parts[6:]:
-                    t, c, v = item.rstrip("!").split(":")
+                    t, c, v = item.rstrip("!~").split(":")
                     events.append((int(t), int(c), int(v)))
                 groups.append((parts[3], events))
     return devices, groups

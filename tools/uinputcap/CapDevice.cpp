@@ -82,6 +82,13 @@ int CapDevice::ioctl(unsigned long request, void* arg, bool failCreate, std::str
         if (failCreate)
             return -ENOMEM;
         _created = true;
+        // A new input device starts with every key up and its axes at the setup's values.
+        _keyDown.reset();
+        _swOn.reset();
+        _ledOn.reset();
+        _sndOn.reset();
+        for (unsigned a = 0; a < ABS_CNT; ++a)
+            _absValue[a] = _absInfo[a].value;
         appendDevLine(out);
     } else if (request == UI_DEV_DESTROY) {
         if (!_created)
@@ -176,7 +183,17 @@ long CapDevice::write(const void* buf, size_t size, std::string& out) {
     for (size_t i = 0; i < count; ++i) {
         input_event ev;
         memcpy(&ev, static_cast<const char*>(buf) + i * sizeof ev, sizeof ev);
+        const bool frameEnd = ev.type == EV_SYN && ev.code == SYN_REPORT;
+        Fate fate = Fate::Undeclared;
+        if (frameEnd)
+            // Readers get a frame only with something besides its end in it.
+            fate = _groupPassed > 0 ? Fate::Passed : Fate::Filtered;
+        else if (accepts(ev))
+            fate = passes(ev) ? Fate::Passed : Fate::Filtered;
+        if (fate == Fate::Passed && !frameEnd)
+            ++_groupPassed;
         _group.push_back(ev);
+        _fates.push_back(fate);
         if (ev.type == EV_SYN && ev.code == SYN_REPORT) {
             appendGroupLine(out);
             // A write that carries the end of one group and the start of the next counts for
@@ -194,6 +211,52 @@ void CapDevice::close(std::string& out) {
         appendGroupLine(out);
     appendDelLine(out);
     _created = false;
+}
+
+// The input core's filter (drivers/input/input.c): a key, switch, LED or sound that is already in
+// the state the event sets, an absolute axis already at the value, a relative move of 0 and an
+// unknown SYN code are not handed on; MSC, FF and key repeats (value 2) always are. Not
+// emulated: fuzz on absolute axes (our devices have none) and multi-touch slots (ABS_MT_* pass).
+bool CapDevice::passes(const input_event& ev) {
+    const unsigned code = ev.code;
+    const bool on = ev.value != 0;
+    switch (ev.type) {
+    case EV_SYN:
+        return code == SYN_REPORT || code == SYN_CONFIG || code == SYN_MT_REPORT;
+    case EV_KEY:
+        if (ev.value == 2)
+            return true;
+        if (_keyDown.test(code) == on)
+            return false;
+        _keyDown.set(code, on);
+        return true;
+    case EV_SW:
+        if (_swOn.test(code) == on)
+            return false;
+        _swOn.set(code, on);
+        return true;
+    case EV_LED:
+        if (_ledOn.test(code) == on)
+            return false;
+        _ledOn.set(code, on);
+        return true;
+    case EV_SND:
+        if (_sndOn.test(code) == on)
+            return false;
+        _sndOn.set(code, on);
+        return true;
+    case EV_ABS:
+        if (code >= ABS_MT_SLOT)
+            return true;
+        if (_absValue[code] == ev.value)
+            return false;
+        _absValue[code] = ev.value;
+        return true;
+    case EV_REL:
+        return ev.value != 0;
+    default:
+        return true;
+    }
 }
 
 bool CapDevice::accepts(const input_event& ev) const {
@@ -264,13 +327,17 @@ void CapDevice::appendGroupLine(std::string& out) {
     snprintf(text, sizeof text, " tv=%lld.%06ld", static_cast<long long>(_group[0].input_event_sec),
              static_cast<long>(_group[0].input_event_usec));
     out += text;
-    for (const input_event& ev : _group) {
-        snprintf(text, sizeof text, " %u:%u:%d%s", ev.type, ev.code, ev.value,
-                 accepts(ev) ? "" : "!");
+    for (size_t i = 0; i < _group.size(); ++i) {
+        const input_event& ev = _group[i];
+        snprintf(text, sizeof text, " %u:%u:%d", ev.type, ev.code, ev.value);
         out += text;
+        if (_fates[i] != Fate::Passed)
+            out += static_cast<char>(_fates[i]);
     }
     out += '\n';
     _group.clear();
+    _fates.clear();
+    _groupPassed = 0;
     _groupWrites = 0;
 }
 

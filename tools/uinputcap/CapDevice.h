@@ -1,6 +1,7 @@
-// One emulated /dev/uinput handle of the capture: what the program declared about its device and
-// the event group it is writing. Everything the kernel would take from the handle is turned into
-// lines of the capture log (README.md beside this file describes them).
+// One emulated /dev/uinput handle of the capture: what the program declared about its device, the
+// state the input core keeps of it and the event group being written. Everything the kernel would
+// take from the handle is turned into lines of the capture log (README.md beside this file
+// describes them).
 #pragma once
 
 #include <linux/input.h>
@@ -25,7 +26,12 @@ public:
     void close(std::string& out);
 
 private:
+    // How the input core disposes of one event (the marks of the log).
+    enum class Fate : char { Passed = 0, Undeclared = '!', Filtered = '~' };
+
     bool accepts(const input_event& ev) const;
+    // Whether the input core hands a declared event on, updating the state it keeps.
+    bool passes(const input_event& ev);
     void appendDevLine(std::string& out) const;
     void appendGroupLine(std::string& out);
     void appendDelLine(std::string& out) const;
@@ -47,8 +53,17 @@ private:
     std::bitset<FF_CNT> _ff;
     std::bitset<INPUT_PROP_CNT> _prop;
     input_absinfo _absInfo[ABS_CNT]{};
-    // The group being written: its events and how many write calls have carried them so far.
+    // What the input core remembers of the device to drop events that change nothing.
+    std::bitset<KEY_CNT> _keyDown;
+    std::bitset<SW_CNT> _swOn;
+    std::bitset<LED_CNT> _ledOn;
+    std::bitset<SND_CNT> _sndOn;
+    int _absValue[ABS_CNT]{};
+    // The group being written: its events, their fates, how many of them readers get and how
+    // many write calls have carried them so far.
     std::vector<input_event> _group;
+    std::vector<Fate> _fates;
+    unsigned _groupPassed = 0;
     unsigned _groupWrites = 0;
 };
 

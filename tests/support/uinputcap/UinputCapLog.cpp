@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <linux/input.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -151,6 +152,7 @@ bool parseGroup(const std::string& s, size_t pos, ZvCapGroup& g) {
         ev.code = static_cast<uint16_t>(c);
         ev.value = static_cast<int32_t>(v);
         ev.accepted = !expect(s, pos, "!");
+        ev.filtered = expect(s, pos, "~");
         g.events.push_back(ev);
     }
     return !g.events.empty();
@@ -169,6 +171,16 @@ int32_t ZvCapGroup::value(uint16_t type, uint16_t code, int32_t absent) const {
 bool ZvCapGroup::has(uint16_t type, uint16_t code) const {
     for (const ZvCapEvent& ev : events) {
         if (ev.type == type && ev.code == code)
+            return true;
+    }
+    return false;
+}
+
+bool ZvCapGroup::delivered() const {
+    if (events.empty() || events.back().type != EV_SYN || events.back().code != SYN_REPORT)
+        return false;
+    for (size_t i = 0; i + 1 < events.size(); ++i) {
+        if (events[i].passes())
             return true;
     }
     return false;

@@ -39,7 +39,15 @@ struct ZvCapEvent {
     int32_t value = 0;
     // False for an event of a type or code the device did not declare: the kernel drops those.
     bool accepted = true;
+    // True for a declared event the input core filters out because it changes nothing (a value
+    // the device already has), and for the SYN_REPORT of a group left empty by that.
+    bool filtered = false;
 
+    // Whether readers of the device (evdev, libinput) get this event.
+    bool passes() const { return accepted && !filtered; }
+
+    // What was written and whether it was declared; `filtered` depends on the device's earlier
+    // groups and is asked separately (passes(), ZvCapGroup::delivered()).
     bool operator==(const ZvCapEvent& o) const {
         return type == o.type && code == o.code && value == o.value && accepted == o.accepted;
     }
@@ -59,6 +67,9 @@ struct ZvCapGroup {
     // The value of the first event of this type and code, or `absent`.
     int32_t value(uint16_t type, uint16_t code, int32_t absent = -1) const;
     bool has(uint16_t type, uint16_t code) const;
+    // Whether the group reaches readers of the device as a frame: it ends with its SYN_REPORT
+    // and something else in it passed the input core.
+    bool delivered() const;
 };
 
 class ZvCapLog {

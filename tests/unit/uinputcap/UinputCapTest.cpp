@@ -6,11 +6,14 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <iterator>
 #include <linux/uinput.h>
 #include <stdlib.h>
 #include <string.h>
+#include <string>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <vector>
 
 extern "C" int __open_2(const char* path, int flags);
 extern "C" int __openat_2(int dirfd, const char* path, int flags);
@@ -29,9 +32,12 @@ protected:
         EXPECT_EQ(_log.badLines(), 0u);
     }
 
-    // A created device "cap test" with keys A and B and one absolute axis.
-    int makeDevice(int (*opener)(const char*) = nullptr) {
+    // A created device "cap test" with keys A and B and one absolute axis, and whatever more
+    // `declare` adds.
+    int makeDevice(int (*opener)(const char*) = nullptr, void (*declare)(int) = nullptr) {
         const int fd = opener ? opener("/dev/uinput") : open("/dev/uinput", O_WRONLY | O_CLOEXEC);
+        if (declare != nullptr)
+            declare(fd);
         EXPECT_GT(fd, 0);
         EXPECT_EQ(ioctl(fd, UI_SET_EVBIT, EV_KEY), 0);
         EXPECT_EQ(ioctl(fd, UI_SET_KEYBIT, KEY_A), 0);
@@ -179,6 +185,64 @@ TEST_F(UinputCap, EventsTheKernelWouldDropAreMarked) {
     EXPECT_TRUE(events[3].accepted);
 }
 
+// The state the input core keeps carries from group to group; what changes nothing never reaches
+// readers, and a group left with nothing but its end is no frame at all.
+TEST_F(UinputCap, EventsThatChangeNothingAreFilteredLikeTheInputCoreDoes) {
+    const int fd = makeDevice(nullptr, [](int dev) {
+        ioctl(dev, UI_SET_EVBIT, EV_MSC);
+        ioctl(dev, UI_SET_MSCBIT, MSC_SERIAL);
+        ioctl(dev, UI_SET_EVBIT, EV_REL);
+        ioctl(dev, UI_SET_RELBIT, REL_WHEEL);
+    });
+    struct Case {
+        const char* what;
+        std::vector<input_event> events; // SYN_REPORT is added
+        const char* marks;               // per event: '.' passes, '~' filtered, '!' undeclared
+        bool delivered;
+    };
+    const Case cases[] = {
+        {"the axis starts at its setup value",
+         {ev(EV_KEY, KEY_A, 1), ev(EV_ABS, ABS_X, 0)},
+         ".~.",
+         true},
+        {"a new value passes", {ev(EV_ABS, ABS_X, 7)}, "..", true},
+        {"nothing changed", {ev(EV_KEY, KEY_A, 1), ev(EV_ABS, ABS_X, 7)}, "~~~", false},
+        {"key repeat", {ev(EV_KEY, KEY_A, 2)}, "..", true},
+        {"MSC always passes", {ev(EV_MSC, MSC_SERIAL, -1), ev(EV_KEY, KEY_A, 1)}, ".~.", true},
+        {"MSC again", {ev(EV_MSC, MSC_SERIAL, -1)}, "..", true},
+        {"no relative move", {ev(EV_REL, REL_WHEEL, 0)}, "~~", false},
+        {"a relative move", {ev(EV_REL, REL_WHEEL, -1)}, "..", true},
+        {"undeclared beside a release", {ev(EV_KEY, KEY_A, 0), ev(EV_KEY, KEY_C, 1)}, ".!.", true},
+        {"undeclared alone", {ev(EV_KEY, KEY_C, 1)}, "!~", false},
+        {"key state counts as on or off",
+         {ev(EV_KEY, KEY_B, 5), ev(EV_KEY, KEY_B, 1)},
+         ".~.",
+         true},
+    };
+    for (const Case& c : cases) {
+        std::vector<input_event> group = c.events;
+        group.push_back(ev(EV_SYN, SYN_REPORT, 0));
+        const ssize_t size = static_cast<ssize_t>(group.size() * sizeof group[0]);
+        EXPECT_EQ(write(fd, group.data(), group.size() * sizeof group[0]), size) << c.what;
+    }
+    // A group the closing cuts short never reaches readers either.
+    const input_event cut[] = {ev(EV_KEY, KEY_B, 0)};
+    EXPECT_EQ(write(fd, cut, sizeof cut), static_cast<ssize_t>(sizeof cut));
+    close(fd);
+    _log.read();
+    const std::vector<ZvCapGroup> groups = _log.groupsOf(*_log.deviceByFd(fd));
+    ASSERT_EQ(groups.size(), std::size(cases) + 1);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        std::string marks;
+        for (const ZvCapEvent& e : groups[i].events)
+            marks += !e.accepted ? '!' : e.filtered ? '~' : '.';
+        EXPECT_EQ(marks, cases[i].marks) << cases[i].what;
+        EXPECT_EQ(groups[i].delivered(), cases[i].delivered) << cases[i].what;
+    }
+    EXPECT_TRUE(groups.back().events[0].passes());
+    EXPECT_FALSE(groups.back().delivered());
+}
+
 TEST_F(UinputCap, RefusesWhatTheKernelRefuses) {
     const int fd = open("/dev/uinput", O_WRONLY);
     ASSERT_GT(fd, 0);
@@ -286,6 +350,17 @@ TEST(UinputCapReader, ParsesEachKindOfLine) {
     EXPECT_EQ(group.events,
               (std::vector<ZvCapEvent>{
                   {EV_REL, REL_WHEEL, -1, true}, {1, 30, 1, false}, {0, 0, 0, true}}));
+    EXPECT_TRUE(group.delivered());
+    EXPECT_EQ(ZvCapLog::parseLine("1.5 77 EVT 3 w=1 tv=0.000000 1:30:1~ 4:0:-1! 0:0:0~", dev, group,
+                                  pid, id, at),
+              Kind::Group);
+    ASSERT_EQ(group.events.size(), 3u);
+    EXPECT_TRUE(group.events[0].accepted);
+    EXPECT_TRUE(group.events[0].filtered);
+    EXPECT_FALSE(group.events[1].accepted);
+    EXPECT_FALSE(group.events[1].filtered);
+    EXPECT_TRUE(group.events[2].filtered);
+    EXPECT_FALSE(group.delivered());
     EXPECT_EQ(ZvCapLog::parseLine("1.5 77 DEL 3", dev, group, pid, id, at), Kind::Destroy);
     EXPECT_EQ(id, 3u);
 }
