@@ -42,7 +42,9 @@ void ZvDoerPen::handle() {
     _penData.curApp = static_cast<th_u32>(ZvTabletThread::_cls->curPaintApp);
 
     if (CheckAndSetDataType()) {
-        onAway();
+        // The tablet went quiet for longer than it ever does in range: the pen left without a
+        // word. The desktop hears of it now, with whatever the pen held let go.
+        releaseHeld();
         return;
     }
 
@@ -323,7 +325,12 @@ void ZvDoerPen::releaseBtnBinding() {
 }
 
 void ZvDoerPen::releasePenBtn() {
-    releaseBtnBinding();
+    // Not the user's release: what the button holds goes up, and nothing its release would set
+    // off (a program start, a display switch) happens.
+    if (_btnEkeyDown) {
+        _btnEkeyDown = false;
+        zvdc_let_go(_t, _btnEkey);
+    }
     _lastPenKeyDataType = 0;
     _penKeyIndex = 0;
 }
