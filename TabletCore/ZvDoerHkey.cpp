@@ -63,18 +63,22 @@ void ZvDoerHkey::onTimeout(th_u32 count) {
 }
 
 void ZvDoerHkey::letGo() {
-    _lastID = 0;
-    if (!_bHeld)
-        return;
-    _bHeld = false;
-    zvdc_let_go(_t, _held);
+    release(/* byUser= */ false);
 }
 
 void ZvDoerHkey::releaseHeld() {
+    release(/* byUser= */ true);
+}
+
+void ZvDoerHkey::release(bool byUser) {
     _lastID = 0;
     if (!_bHeld)
         return;
     _bHeld = false;
+    if (!byUser) {
+        zvdc_let_go(_t, _held);
+        return;
+    }
     // Whatever the switches say now: they decide about presses, and this press was sent.
     zv_mark_ekey_event(_held, ZVEK_UP);
     zvdc_send_ekey(_t, _held);

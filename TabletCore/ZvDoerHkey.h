@@ -24,6 +24,8 @@ public:
     th_i32 _lastID = 0;
 
 private:
+    void release(bool byUser);
+
     ZvTabletThread& _t;
     // The binding exactly as its press was sent (the digit-mode copy included). The release
     // goes through it, not through the settings: by then the report in hand may be of another
