@@ -202,7 +202,9 @@ TEST_F(DaemonTest, UnplugFreesTheSlotAndTheResumeRuleServesItAgain) {
 // The quit stops every worker while wheel steps from the ring are still being posted to the
 // main thread: it must neither wait for them nor be waited for.
 TEST_F(DaemonTest, QuitWhileARingTurnsTakesAboutASecondAndHandsTheTabletBack) {
-    core = startCore(tablet_device("ring", "ZVD1560RNG", 0x0960, "1-1:1") +
+    // The goodbye command takes a while to be answered: wheel steps keep coming meanwhile.
+    core = startCore(tablet_device("ring", "ZVD1560RNG", 0x0960, "1-1:1",
+                                   "  feature 205 silent\n  feature-timeout 300ms\n") +
                      scrolling_ring_script("ring", 500, 300));
     ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 0, 6000)) << output();
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
