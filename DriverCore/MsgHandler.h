@@ -7,6 +7,8 @@
 class MsgHandler : public ZvMsgDoer {
 public:
     explicit MsgHandler(th_u64 hwnd) : ZvMsgDoer(hwnd) {}
+    // The dispatcher's own thread calls the timer operations below: it ends first.
+    ~MsgHandler() override { stopJobs(); }
 
     void sendMsg(ZvMsg& msg) override;
     void startUI() override;

@@ -7,6 +7,7 @@
 #include "ZvTabletThread.h"
 #include "ZvVirtualDevices.h"
 
+#include <chrono>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
@@ -37,6 +38,7 @@ ZvMsgDoer::ZvMsgDoer(th_u64 hwnd) : _hwnd(hwnd) {
 }
 
 ZvMsgDoer::~ZvMsgDoer() {
+    stopJobs();
     ZvMsgDoer* self = this;
     (void)g_msgDoer.compare_exchange_strong(self, nullptr);
 }
@@ -63,6 +65,64 @@ void ZvMsgDoer::uninit() {
     ZvTabletThread::clear();
     std::lock_guard<std::mutex> list(_listLock);
     _listMsg.clear();
+}
+
+void ZvMsgDoer::post(unsigned jobs) {
+    {
+        std::lock_guard<std::mutex> hold(_jobLock);
+        if (_jobStop)
+            return;
+        _jobsPending |= jobs;
+        if (!_jobThread.joinable())
+            _jobThread = std::thread([this] { jobLoop(); });
+    }
+    _jobCv.notify_all();
+}
+
+void ZvMsgDoer::jobLoop() {
+    std::unique_lock<std::mutex> hold(_jobLock);
+    for (;;) {
+        _jobCv.wait(hold, [this] { return _jobStop || _jobsPending != 0; });
+        if (_jobStop)
+            return;
+        const unsigned jobs = _jobsPending;
+        _jobsPending = 0;
+        _jobRunning = true;
+        hold.unlock();
+        if (jobs & JOB_CHECK)
+            CheckDoCommand();
+        if (jobs & JOB_START_USB)
+            runWorkers(true);
+        if (jobs & JOB_START_ANY)
+            runWorkers(false);
+        if (jobs & JOB_START_NEXT) {
+            bool onlyIfUsb;
+            {
+                std::lock_guard<std::recursive_mutex> state(_lock);
+                onlyIfUsb = _linkOnlyIfUsb;
+            }
+            runWorkers(onlyIfUsb, /* fromTimer= */ true);
+        }
+        hold.lock();
+        _jobRunning = false;
+        _jobCv.notify_all();
+    }
+}
+
+bool ZvMsgDoer::settle(unsigned ms) {
+    std::unique_lock<std::mutex> hold(_jobLock);
+    return _jobCv.wait_for(hold, std::chrono::milliseconds(ms),
+                           [this] { return _jobsPending == 0 && !_jobRunning; });
+}
+
+void ZvMsgDoer::stopJobs() {
+    {
+        std::lock_guard<std::mutex> hold(_jobLock);
+        _jobStop = true;
+    }
+    _jobCv.notify_all();
+    if (_jobThread.joinable() && _jobThread.get_id() != std::this_thread::get_id())
+        _jobThread.join();
 }
 
 size_t ZvMsgDoer::heldBack() const {
@@ -149,7 +209,7 @@ void ZvMsgDoer::onMsg(const ZvMsg& in) {
     case ZVMC_CORE_USB_ON:
     case ZVMC_CORE_BLZ_ON:
         printf(" ** REV ZVMC_CORE_USB_ON %x \n", cmd);
-        runWorkers(cmd == ZVMC_CORE_USB_ON);
+        post(cmd == ZVMC_CORE_USB_ON ? JOB_START_USB : JOB_START_ANY);
         return;
     case ZVMC_CORE_WHEEL_FORWARD:
         (void)zerva_send_mouse_wheel_input(8, 1);
@@ -260,13 +320,11 @@ void ZvMsgDoer::onTimer(unsigned id) {
         return;
     }
     case TIMER_ID_LINK: {
-        bool onlyIfUsb;
         {
             std::lock_guard<std::recursive_mutex> hold(_lock);
             stopTimer(TIMER_ID_LINK);
-            onlyIfUsb = _linkOnlyIfUsb;
         }
-        runWorkers(onlyIfUsb, /* fromTimer= */ true);
+        post(JOB_START_NEXT);
         return;
     }
     case TIMER_ID_ADMINPRIVILEGE: {
@@ -280,11 +338,12 @@ void ZvMsgDoer::onTimer(unsigned id) {
         {
             std::lock_guard<std::recursive_mutex> hold(_lock);
             printf("On Timer TIMER_ID_DETECT_DEVICE %d \n", _detectCount++);
-            // Stopped before the check: the check starts workers, which takes seconds, and the
-            // timer must act once however its expiries are delivered meanwhile.
+            // Stopped before the check: the timer must act once however its expiries are
+            // delivered meanwhile.
             stopTimer(TIMER_ID_DETECT_DEVICE);
         }
-        CheckDoCommand();
+        // The probes speak to the USB bus and to BlueZ: not on the thread of the timers.
+        post(JOB_CHECK);
         return;
     }
     default:
@@ -339,7 +398,7 @@ void ZvMsgDoer::requestNoDriverModeExit() {
 }
 
 void ZvMsgDoer::run_tablet_thread() {
-    runWorkers(false);
+    post(JOB_START_ANY);
 }
 
 void ZvMsgDoer::runWorkers(bool onlyIfUsbWaiting, bool fromTimer) {

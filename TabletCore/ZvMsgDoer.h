@@ -9,9 +9,11 @@
 #include "ZvType.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <list>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 class ZvTabletThread;
 
@@ -40,7 +42,8 @@ public:
     // One record from the settings application or a self message. Unknown codes are ignored.
     void onMsg(const ZvMsg& msg);
     void onTimer(unsigned id);
-    // Asks the session library whether a tablet is plugged; posts 0x6001 / 0x6003 when so.
+    // Asks the session library whether a tablet is plugged; posts 0x6001 / 0x6003 when so. Runs
+    // on the dispatcher's own thread (timer 5 asks for it).
     void CheckDoCommand();
     // To the transport when the settings application runs; else only 0x110..0x112 are held back.
     void send(ZvMsg& msg);
@@ -51,15 +54,20 @@ public:
     // notify_ui_msg of this dispatcher: a record built from zero around a copy of body.
     void notifyUi(th_u16 cmd, const ZvMsgBody& body);
 
-    // Replaces dead workers and starts one in the first free slot; a second free slot is filled
-    // one pause later (timer 2), so that the first worker has claimed its device before the
-    // second looks for one. Nothing waits or joins under the dispatcher's lock.
+    // Asks the dispatcher's own thread to replace dead workers and start one in the first free
+    // slot; a second free slot is filled one pause later (timer 2), so that the first worker has
+    // claimed its device before the second looks for one. Returns at once.
     void run_tablet_thread();
     // Stops and deletes every worker (on the calling thread, outside the dispatcher's lock).
     void free_tablet_thread();
 
     // Records held back until the settings application runs (tests).
     size_t heldBack() const;
+    // Waits until the dispatcher's own thread has nothing left to do (tests); false after ms.
+    bool settle(unsigned ms);
+    // Ends the dispatcher's own thread; the destructor of a subclass calls it first, since that
+    // thread calls the subclass's timer operations.
+    void stopJobs();
     th_u64 pidUI() const { return _pidUI.load(); }
 
     // --- the transport ---
@@ -80,6 +88,17 @@ protected:
 
 private:
     using Worker = std::shared_ptr<ZvTabletThread>;
+    // What waits for a device or a bus (the session library's probes, a worker's start-up, which
+    // opens its tablet) runs on a thread of the dispatcher's own, never on the main thread that
+    // delivers timers and self messages. Jobs are bits: one asked for while pending is one job.
+    enum : unsigned {
+        JOB_CHECK = 1,      // CheckDoCommand
+        JOB_START_USB = 2,  // runWorkers(true): a USB node appeared
+        JOB_START_ANY = 4,  // runWorkers(false)
+        JOB_START_NEXT = 8, // the pause after a start is over (timer 2)
+    };
+    void post(unsigned jobs);
+    void jobLoop();
     // The first running, identified worker that serves sModel (slot 0 first), or null. The
     // caller's reference keeps it alive while it talks to the device, outside the lock.
     Worker target(const char* sModel) const;
@@ -122,6 +141,13 @@ private:
     bool _linkOnlyIfUsb = false;
     // Set by requestNoDriverModeExit: the process is ending and no tablet may be opened again.
     std::atomic<bool> _quitting{false};
+
+    std::mutex _jobLock;
+    std::condition_variable _jobCv;
+    unsigned _jobsPending = 0;
+    bool _jobRunning = false;
+    bool _jobStop = false;
+    std::thread _jobThread; // started by the first post
 };
 
 // The one dispatcher, set by its constructor.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <mutex>
@@ -26,7 +27,10 @@ bool g_deliverSelf = false;
 class RecordingDoer : public ZvMsgDoer {
 public:
     RecordingDoer() : ZvMsgDoer(0x1234) {}
-    ~RecordingDoer() override { free_tablet_thread(); }
+    ~RecordingDoer() override {
+        stopJobs();
+        free_tablet_thread();
+    }
 
     void sendMsg(ZvMsg& msg) override {
         {
@@ -160,8 +164,10 @@ TEST_F(Dispatcher, RunAsAdminStartsTimerFourWhichStopsItself) {
 
 TEST_F(Dispatcher, StartupCheckActsOnceAndPostsWhatTheLibraryFinds) {
     doer.onTimer(5); // nothing bound: nothing posted
+    ASSERT_TRUE(doer.settle(3000));
     g_handle.zvtc_check_usb_dev = usb_present;
     doer.onTimer(5);
+    ASSERT_TRUE(doer.settle(3000));
     std::lock_guard<std::mutex> hold(g_selfLock);
     EXPECT_EQ(g_self, std::vector<th_u16>{ZVMC_CORE_USB_ON});
     EXPECT_EQ(doer.stopped, (std::vector<unsigned>{5, 5}));
@@ -223,25 +229,27 @@ th_i16 open_pending(PZvTabletOpenPatam p) {
     return -2;
 }
 
-TEST_F(Dispatcher, SelfMessageFromTheTimerFillsTheSlotsOnTheSameThread) {
-    // The check posts 0x6001 from inside onTimer; it comes back on this thread and starts a
-    // worker; the other free slot gets one a pause later (timer 2), never by sleeping under the
-    // dispatcher.
+// The probes and the starts wait for the bus and the tablet: they run on the dispatcher's own
+// thread, and the timer or message that asked for them returns at once.
+TEST_F(Dispatcher, StartUpCheckFillsTheSlotsOffTheCallingThread) {
     g_deliverSelf = true;
     g_handle.zvtc_check_usb_dev = usb_present;
     g_handle.zvtc_open = open_pending;
     doer.onTimer(5);
+    ASSERT_TRUE(doer.settle(3000));
     ZvTabletThread* first = g_pt[0].load();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(g_pt[1].load(), nullptr);
     ASSERT_EQ(doer.timers.size(), 1u);
     EXPECT_EQ(doer.timers[0], std::make_pair(2u, 1000u));
     doer.onTimer(2);
+    ASSERT_TRUE(doer.settle(3000));
     EXPECT_EQ(g_pt[0].load(), first);
     ZvTabletThread* second = g_pt[1].load();
     ASSERT_NE(second, nullptr);
     // The event found two free slots: two starts, no more.
     doer.onTimer(2);
+    ASSERT_TRUE(doer.settle(3000));
     EXPECT_EQ(doer.timers.size(), 1u);
     // Both end by themselves (no answer comes); the next event replaces the dead workers.
     for (ZvTabletThread* t : {first, second})
@@ -250,6 +258,7 @@ TEST_F(Dispatcher, SelfMessageFromTheTimerFillsTheSlotsOnTheSameThread) {
     EXPECT_FALSE(first->isRunning());
     EXPECT_FALSE(second->isRunning());
     doer.onMsg(ui_msg(ZVMC_CORE_USB_ON));
+    ASSERT_TRUE(doer.settle(3000));
     EXPECT_NE(g_pt[0].load(), nullptr);
     EXPECT_EQ(g_pt[1].load(), nullptr);
     EXPECT_EQ(doer.timers.size(), 2u);
@@ -257,6 +266,27 @@ TEST_F(Dispatcher, SelfMessageFromTheTimerFillsTheSlotsOnTheSameThread) {
     EXPECT_EQ(g_pt[0].load(), nullptr);
     EXPECT_EQ(g_pt[1].load(), nullptr);
     EXPECT_EQ(doer.stopped, (std::vector<unsigned>{5, 2, 2, 1, 2, 4}));
+}
+
+// A probe that takes its time (a slow BlueZ) holds up neither the timers nor other messages.
+TEST_F(Dispatcher, ASlowProbeHoldsUpNoTimerAndNoMessage) {
+    static std::atomic<bool> release{false};
+    release = false;
+    g_handle.zvtc_check_blz_dev = [](char*) {
+        for (int i = 0; i < 500 && !release; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return false;
+    };
+    const auto t0 = std::chrono::steady_clock::now();
+    doer.onTimer(5);
+    doer.onMsg(ui_msg(ZVMC_UI_IF_ADMIN));
+    doer.onTimer(1);
+    const auto took = std::chrono::steady_clock::now() - t0;
+    EXPECT_FALSE(doer.settle(50)) << "the probe did not run";
+    release = true;
+    EXPECT_TRUE(doer.settle(5000));
+    EXPECT_LT(took, std::chrono::milliseconds(500));
+    EXPECT_EQ(doer.sentCopy().size(), 1u);
 }
 
 bool usb_absent(char*) {
@@ -280,6 +310,7 @@ TEST_F(Dispatcher, AUsbAnnouncementStartsAWorkerOnlyForATabletWaiting) {
     for (const Case& c : cases) {
         g_handle.zvtc_check_usb_dev = c.usb;
         doer.onMsg(ui_msg(c.cmd));
+        ASSERT_TRUE(doer.settle(3000));
         EXPECT_EQ(g_pt[0].load() != nullptr, c.started) << std::hex << c.cmd;
         doer.free_tablet_thread();
     }
