@@ -21,29 +21,8 @@
 namespace {
 
 constexpr long kNoUser = -1;
-// The real user of the settings application that last talked to the core.
+// The user of the settings application that last talked to the core, as the bus names it.
 std::atomic<long> g_settingsAppUid{kNoUser};
-
-// The real user id from /proc/<pid>/status. The owner of /proc/<pid> itself is not it: a process
-// that changed its ids reads as owned by root there.
-long proc_real_uid(pid_t pid) {
-    char path[64];
-    snprintf(path, sizeof path, "/proc/%ld/status", static_cast<long>(pid));
-    FILE* f = fopen(path, "re");
-    if (f == nullptr)
-        return kNoUser;
-    long uid = kNoUser;
-    char line[256];
-    while (fgets(line, sizeof line, f) != nullptr) {
-        unsigned long real = 0;
-        if (sscanf(line, "Uid: %lu", &real) == 1) {
-            uid = static_cast<long>(real);
-            break;
-        }
-    }
-    fclose(f);
-    return uid;
-}
 
 struct Account {
     std::string name;
@@ -79,12 +58,18 @@ bool lookup_account(uid_t uid, Account& out) {
 
 } // namespace
 
-void zv_set_desktop_user_pid(pid_t pid) {
-    if (pid <= 0)
+void zv_set_desktop_user_uid(uid_t uid) {
+    const long was = g_settingsAppUid.exchange(static_cast<long>(uid));
+    if (was == static_cast<long>(uid))
         return;
-    const long uid = proc_real_uid(pid);
-    if (uid != kNoUser)
-        g_settingsAppUid.store(uid);
+    if (uid == 0)
+        zv_log_out(ZV_LL_INFO, "the settings application runs as root: bound programs run as "
+                               "the owner of the model's settings file");
+    else
+        zv_log_out(ZV_LL_INFO,
+                   "the settings application runs as uid %u: bound programs run as "
+                   "that user",
+                   static_cast<unsigned>(uid));
 }
 
 void zv_forget_desktop_user() {

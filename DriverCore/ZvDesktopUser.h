@@ -6,10 +6,12 @@
 
 #include <sys/types.h>
 
-// The settings application process `pid` has just talked to the core: its owner (real user) is
-// now the desktop user. Call it for every message from the settings application. A process that
-// cannot be looked up leaves the previous user in place.
-void zv_set_desktop_user_pid(pid_t pid);
+// The settings application has just talked to the core from a bus connection of user uid, as the
+// session bus reports it: that user is now the desktop user. Call it for every record from the
+// settings application whose sender the bus named. Never take uid from anything a record says
+// about itself (any client of the bus can write any pid into a record), nor from the owner of a
+// pid (a pid that has ended may be reused by another user's process). Logged when it changes.
+void zv_set_desktop_user_uid(uid_t uid);
 
 // Forgets the user learnt from the settings application.
 void zv_forget_desktop_user();

@@ -3,6 +3,7 @@
 #include "ZvCoreNotify.h"
 #include "ZvDesktopUser.h"
 #include "ZvLog.h"
+#include "ZvMsgSender.h"
 #include "ZvPadSessionDll.h"
 #include "ZvTabletThread.h"
 #include "ZvVirtualDevices.h"
@@ -160,11 +161,13 @@ void ZvMsgDoer::onMsg(const ZvMsg& in) {
         _hwndUI = msg.head.hwnd;
     }
     _pidUI = msg.head.pid;
-    // Bound programs run as the owner of the settings application; self messages carry the
-    // core's own pid and say nothing about the desktop user.
-    const pid_t sender = static_cast<pid_t>(msg.head.pid);
-    if (msg.head.cmd < 0x6000 && sender > 0 && sender != getpid())
-        zv_set_desktop_user_pid(sender);
+    // Bound programs run as the user of the settings application: the uid the session bus
+    // reports for the sender of this record, never the pid the record carries (any client of
+    // the bus can write any pid there). Self messages and records whose sender the bus could not
+    // name come without a sender and leave the desktop user as it is.
+    uid_t sender = 0;
+    if (zv_msg_sender_uid(&sender))
+        zv_set_desktop_user_uid(sender);
 
     const th_u16 cmd = msg.head.cmd;
     ZvMsgBody body;

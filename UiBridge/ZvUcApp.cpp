@@ -44,7 +44,14 @@ public:
         _sender.wait();
     }
 
-    void send(const ZvMsg& msg) { (void)_sender.m_msgQueue.push(msg); }
+    // Called under g_busMu.
+    void send(const ZvMsg& msg) {
+        if (_sender.m_msgQueue.push(msg) == ZvUcPush::Full && _dropped.next(LogBurst::Clock::now()))
+            zv_log_out(ZV_LL_WARN,
+                       "%zu records wait for the settings application: dropping newer ones "
+                       "(%u dropped in the previous burst)",
+                       CoreSenderThread::kQueueLimit, _dropped.previous());
+    }
     bool waitRegistered(int timeoutMs) { return _recive.waitRegistered(timeoutMs); }
 
 private:
@@ -54,6 +61,7 @@ private:
     CoreSenderThread _sender;
     std::mutex _stopMu;
     bool _stopped = false;
+    LogBurst _dropped;
 };
 
 // g_app_run_flag and what goes with it, guarded by g_runMu: a self message is only posted to the

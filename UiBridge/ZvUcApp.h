@@ -10,7 +10,8 @@ namespace zvuc {
 int runEventLoop(int argc, char** argv);
 // zvuc_stop_qt_app: 0, -1 when no loop runs.
 int stopEventLoop();
-// zvuc_send_msg: queues a copy for the sender thread; dropped when no loop runs.
+// zvuc_send_msg: queues a copy for the sender thread; dropped when no loop runs or when
+// CoreSenderThread::kQueueLimit records already wait (logged once per burst).
 void sendToUi(const ZvMsg& msg);
 // zvuc_send_self_msg: hands the record to the event callback on the main thread. Called there,
 // it is handled before the call returns; from any other thread it is queued (in order) and the

@@ -13,6 +13,7 @@ namespace {
 std::atomic<bool> g_inited{false};
 std::atomic<ZVUC_RECV_MSG_CB> g_onRecvMsg{nullptr};
 std::atomic<ZVUC_EVENT_CB> g_onEvent{nullptr};
+std::atomic<ZVUC_PEER_MSG_CB> g_onPeerMsg{nullptr};
 // Kept for the interface's sake: screen changes and timers reach the core through g_onEvent.
 std::atomic<ZVUC_SCREEN_INFO_CB> g_onScreenInfo{nullptr};
 std::atomic<ZVUC_TIMER_CB> g_onTimer{nullptr};
@@ -47,7 +48,15 @@ int initCall(ZVUC_EVENT_CB onEvent, ZVUC_SCREEN_INFO_CB onScreenInfo, ZVUC_TIMER
     return 0;
 }
 
+int initPeer(ZVUC_PEER_MSG_CB onPeerMsg) {
+    if (!g_inited.load())
+        return -1;
+    g_onPeerMsg.store(onPeerMsg);
+    return 0;
+}
+
 void clearCallbacks() {
+    g_onPeerMsg.store(nullptr);
     g_onRecvMsg.store(nullptr);
     g_onEvent.store(nullptr);
     g_onScreenInfo.store(nullptr);
@@ -55,7 +64,11 @@ void clearCallbacks() {
     g_inited.store(false);
 }
 
-bool deliverRecord(const ZvMsg& msg) {
+bool deliverRecord(const ZvMsg& msg, long long uid) {
+    if (ZVUC_PEER_MSG_CB cb = g_onPeerMsg.load()) {
+        cb(&msg, uid);
+        return true;
+    }
     if (ZVUC_RECV_MSG_CB cb = g_onRecvMsg.load()) {
         cb(&msg);
         return true;

@@ -5,22 +5,32 @@
 
 #include <condition_variable>
 #include <deque>
+#include <limits>
 #include <mutex>
+#include <stddef.h>
 
 namespace zvuc {
 
+enum class ZvUcPush { Queued, Full, Stopped };
+
 template <class T> class ZvUcQueue {
 public:
-    // False (and the item dropped) once the queue has been stopped.
-    bool push(const T& item) {
+    // At most limit items wait at a time: a producer that outruns the consumer is refused rather
+    // than growing the process without end.
+    explicit ZvUcQueue(size_t limit = std::numeric_limits<size_t>::max()) : _limit(limit) {}
+
+    // Full (the item dropped) while limit items wait; Stopped once the queue has been stopped.
+    ZvUcPush push(const T& item) {
         {
             std::lock_guard<std::mutex> lock(_mu);
             if (_stopped)
-                return false;
+                return ZvUcPush::Stopped;
+            if (_items.size() >= _limit)
+                return ZvUcPush::Full;
             _items.push_back(item);
         }
         _cv.notify_one();
-        return true;
+        return ZvUcPush::Queued;
     }
 
     // Waits for the oldest item; false once stopped (items still queued are dropped then).
@@ -43,7 +53,13 @@ public:
         _cv.notify_all();
     }
 
+    size_t size() {
+        std::lock_guard<std::mutex> lock(_mu);
+        return _items.size();
+    }
+
 private:
+    const size_t _limit;
     std::mutex _mu;
     std::condition_variable _cv;
     std::deque<T> _items;

@@ -12,6 +12,7 @@
 #include <QVariant>
 
 #include <chrono>
+#include <string.h>
 
 namespace zvuc {
 
@@ -76,44 +77,24 @@ void CoreReciveThread::run() {
     }
 }
 
-th_u64 CoreProcThread::verifiedPid(const QString& sender) {
-    if (sender.isEmpty())
-        return 0;
-    auto it = _pids.constFind(sender);
-    if (it != _pids.constEnd())
-        return it.value();
-    QDBusMessage ask = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
-    ask << sender;
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(ask);
-    th_u64 pid = 0;
-    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
-        pid = reply.arguments().first().toUInt();
-    else
-        zv_log_out(ZV_LL_WARN, "no pid for bus sender %s: %s", qPrintable(sender),
-                   qPrintable(reply.errorMessage()));
-    // A sender that has already left is not cached: its name will not come back anyway.
-    if (pid != 0)
-        _pids.insert(sender, pid);
-    return pid;
+bool handOver(Incoming in, SenderCache* senders) {
+    const SenderId who = senders->lookup(in.sender);
+    // The pid field is whatever the sender wrote; the record carries the bus's answer instead.
+    in.msg.head.pid = who.pid;
+    if (in.msg.head.cmd == ZVMC_UI_TABLET_INFO) {
+        logProcLine("ZVMC_UI_TABLET_INFO", nullptr);
+    } else if (in.msg.head.cmd == ZVMC_UI_CONFIG_CHANGED) {
+        char model[ZV_MODEL_LEN + 1] = {};
+        memcpy(model, in.msg.body.sModel, ZV_MODEL_LEN);
+        logProcLine("ZVMC_UI_CONFIG_CHANGED", model);
+    }
+    return deliverRecord(in.msg, who.uid);
 }
 
 void CoreProcThread::run() {
     Incoming in;
-    while (m_msgQueue.pop(&in)) {
-        // The pid field is whatever the sender wrote; the bus knows better, and the core uses
-        // this pid to find the desktop user it starts programs as.
-        in.msg.head.pid = verifiedPid(in.sender);
-        if (in.msg.head.cmd == ZVMC_UI_TABLET_INFO) {
-            logProcLine("ZVMC_UI_TABLET_INFO", nullptr);
-        } else if (in.msg.head.cmd == ZVMC_UI_CONFIG_CHANGED) {
-            char model[ZV_MODEL_LEN + 1] = {};
-            memcpy(model, in.msg.body.sModel, ZV_MODEL_LEN);
-            logProcLine("ZVMC_UI_CONFIG_CHANGED", model);
-        }
-        (void)deliverRecord(in.msg);
-    }
+    while (m_msgQueue.pop(&in))
+        (void)handOver(in, &_senders);
 }
 
 void CoreSenderThread::run() {

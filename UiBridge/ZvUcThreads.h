@@ -4,8 +4,8 @@
 
 #include "ZvUcQueue.h"
 #include "ZvUcReceiver.h"
+#include "ZvUcSenders.h"
 
-#include <QHash>
 #include <QObject>
 #include <QThread>
 
@@ -36,20 +36,22 @@ private:
     bool _registered = false;
 };
 
+// What the processing thread does with one record: the record's pid becomes the one the bus
+// gives for its sender (0 when the bus cannot tell), and it goes to the core's callbacks with the
+// sender's uid (deliverRecord). False when no callback took it.
+bool handOver(Incoming in, SenderCache* senders);
+
 // Hands the settings application's records to the core, one at a time and in arrival order (so
 // the records of every sender keep their order).
 class CoreProcThread : public QThread {
 public:
-    ZvUcQueue<Incoming> m_msgQueue;
+    ZvUcQueue<Incoming> m_msgQueue{kProcQueueLimit};
 
 protected:
     void run() override;
 
 private:
-    // The pid the bus itself vouches for (0 when it cannot tell); unique names are never reused,
-    // so the answer is kept per name.
-    th_u64 verifiedPid(const QString& sender);
-    QHash<QString, th_u64> _pids;
+    SenderCache _senders;
 };
 
 // Calls UIMsgProc of the settings application for each queued record. It does bus work only
@@ -57,7 +59,10 @@ private:
 // record given meanwhile costs one failed call and is dropped (it is not retried).
 class CoreSenderThread : public QThread {
 public:
-    ZvUcQueue<ZvMsg> m_msgQueue;
+    // Each record costs a call that the settings application answers; records asked for faster
+    // than that (a client flooding the core with requests) are dropped past this many.
+    static constexpr size_t kQueueLimit = 1024;
+    ZvUcQueue<ZvMsg> m_msgQueue{kQueueLimit};
 
 protected:
     void run() override;

@@ -16,6 +16,11 @@ typedef void (*ZVUC_RECV_MSG_CB)(const tagZVMsg* msg);
 // Everything the library delivers to the core: value 0 with one record of `size` bytes in `data`
 // (a message), or size 0, null data and value = the dispatcher's timer ID (a timer expiry).
 typedef void (*ZVUC_EVENT_CB)(int size, const char* data, int value);
+// A record from the settings application with the uid of the bus connection that sent it, as the
+// session bus daemon reports it (-1 when it could not be learnt, e.g. the sender has already left
+// the bus). The record's pid field holds the pid the bus reports, 0 when unknown. Entered from
+// the processing thread; the pointer is valid for the call only.
+typedef void (*ZVUC_PEER_MSG_CB)(const tagZVMsg* msg, long long uid);
 // Stored, never called: screen changes reach the core as message 128 instead.
 typedef void (*ZVUC_SCREEN_INFO_CB)(const ZvRect* rects, unsigned num);
 // Stored, never called: timer expiries arrive through ZVUC_EVENT_CB.
@@ -30,11 +35,17 @@ ZV_EXPORT int zvuc_init(ZVUC_RECV_MSG_CB onRecvMsg, ZVUC_SCREEN_INFO_CB onScreen
 // and from the processing thread (records from the settings application).
 ZV_EXPORT int zvuc_init_call(ZVUC_EVENT_CB onEvent, ZVUC_SCREEN_INFO_CB onScreenInfo,
                              ZVUC_TIMER_CB onTimer);
+// Optional (a core that binds an older library does without it): records from the settings
+// application go to onPeerMsg with their sender's uid, instead of the record or event callback.
+// Self messages and timer expiries still go to the event callback. A null onPeerMsg forgets it.
+// 0, -1 when the library is not initialised (zvuc_init or zvuc_init_call first).
+ZV_EXPORT int zvuc_init_peer(ZVUC_PEER_MSG_CB onPeerMsg);
 // Forgets the callbacks, stops the bus threads and leaves the bus. Returns 0.
 ZV_EXPORT int zvuc_uninit(void);
 
 // Queues a copy for the settings application. Returns 0; the record is dropped when the event
-// loop is not running or the settings application is not on the bus (it is not retried).
+// loop is not running, when the settings application is not on the bus (it is not retried) or
+// when 1024 records already wait for it.
 ZV_EXPORT int zvuc_send_msg(const tagZVMsg* msg);
 // Hands a copy to the event callback on the main thread and returns when it has been handled
 // (directly when called on the main thread). 0 when delivered, 1 when it could not be (no
@@ -69,6 +80,7 @@ ZV_EXPORT int zvuc_stop_qt_app(void);
 // The function types, for binding by name.
 typedef int (*zvuc_init_fn)(ZVUC_RECV_MSG_CB, ZVUC_SCREEN_INFO_CB);
 typedef int (*zvuc_init_call_fn)(ZVUC_EVENT_CB, ZVUC_SCREEN_INFO_CB, ZVUC_TIMER_CB);
+typedef int (*zvuc_init_peer_fn)(ZVUC_PEER_MSG_CB);
 typedef int (*zvuc_uninit_fn)(void);
 typedef int (*zvuc_send_msg_fn)(const tagZVMsg*);
 typedef int (*zvuc_send_self_msg_fn)(const tagZVMsg*);

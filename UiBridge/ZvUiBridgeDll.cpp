@@ -1,7 +1,9 @@
 #include "ZvUiBridgeDll.h"
 
 #include "ZvExePath.h"
+#include "ZvMsgSender.h"
 
+#include <atomic>
 #include <dlfcn.h>
 #include <stdio.h>
 #include <string.h>
@@ -14,6 +16,32 @@ namespace {
 template <typename Fn> bool resolve(void* dll, const char* name, Fn* out) {
     *out = reinterpret_cast<Fn>(dlsym(dll, name));
     return *out != nullptr;
+}
+
+// The callback the core gave to zvuc_init or zvuc_init_call, for the relay below.
+std::atomic<ZVUC_RECV_MSG_CB> g_coreRecvMsg{nullptr};
+std::atomic<ZVUC_EVENT_CB> g_coreEvent{nullptr};
+
+// A record from the settings application reaches the core's own callback as any record does,
+// with the uid of its sender stated for the length of the call (ZvMsgSender.h).
+void relay_peer_record(const tagZVMsg* msg, long long uid) {
+    if (msg == nullptr)
+        return;
+    const ZvMsgSenderScope sender(uid);
+    if (ZVUC_RECV_MSG_CB cb = g_coreRecvMsg.load())
+        cb(msg);
+    else if (ZVUC_EVENT_CB onEvent = g_coreEvent.load())
+        onEvent(int(sizeof *msg), reinterpret_cast<const char*>(msg), 0);
+}
+
+void bind_peer_relay() {
+    if (g_uc_handle.zvuc_init_peer == nullptr) {
+        zv_log_out(ZV_LL_WARN, "the messaging library does not name the senders of records: "
+                               "the desktop user comes from the settings files only");
+        return;
+    }
+    if (g_uc_handle.zvuc_init_peer(relay_peer_record) != 0)
+        zv_log_out(ZV_LL_ERR, "the messaging library refused the record relay");
 }
 
 } // namespace
@@ -31,6 +59,7 @@ int zvuc_dll_load_path(const char* path) {
     // Every name is looked up, so the log shows the whole picture of a broken library.
     bool ok = resolve(dll, "zvuc_init", &h.zvuc_init);
     ok = resolve(dll, "zvuc_init_call", &h.zvuc_init_call) && ok;
+    (void)resolve(dll, "zvuc_init_peer", &h.zvuc_init_peer);
     ok = resolve(dll, "zvuc_uninit", &h.zvuc_uninit) && ok;
     ok = resolve(dll, "zvuc_send_msg", &h.zvuc_send_msg) && ok;
     ok = resolve(dll, "zvuc_send_self_msg", &h.zvuc_send_self_msg) && ok;
@@ -89,16 +118,40 @@ int zvuc_dll_set_log_handler(ZV_LOG_HANDLER cb) {
 extern "C" {
 
 int zvuc_init(ZVUC_RECV_MSG_CB onRecvMsg, ZVUC_SCREEN_INFO_CB onScreenInfo) {
-    return g_uc_handle.zvuc_init ? g_uc_handle.zvuc_init(onRecvMsg, onScreenInfo) : -1;
+    if (g_uc_handle.zvuc_init == nullptr)
+        return -1;
+    const int rc = g_uc_handle.zvuc_init(onRecvMsg, onScreenInfo);
+    if (rc == 0) {
+        g_coreEvent.store(nullptr);
+        g_coreRecvMsg.store(onRecvMsg);
+        bind_peer_relay();
+    }
+    return rc;
 }
 
 int zvuc_init_call(ZVUC_EVENT_CB onEvent, ZVUC_SCREEN_INFO_CB onScreenInfo, ZVUC_TIMER_CB onTimer) {
-    return g_uc_handle.zvuc_init_call ? g_uc_handle.zvuc_init_call(onEvent, onScreenInfo, onTimer)
-                                      : -1;
+    if (g_uc_handle.zvuc_init_call == nullptr)
+        return -1;
+    const int rc = g_uc_handle.zvuc_init_call(onEvent, onScreenInfo, onTimer);
+    if (rc == 0) {
+        g_coreRecvMsg.store(nullptr);
+        g_coreEvent.store(onEvent);
+        bind_peer_relay();
+    }
+    return rc;
+}
+
+int zvuc_init_peer(ZVUC_PEER_MSG_CB onPeerMsg) {
+    return g_uc_handle.zvuc_init_peer ? g_uc_handle.zvuc_init_peer(onPeerMsg) : -1;
 }
 
 int zvuc_uninit(void) {
-    return g_uc_handle.zvuc_uninit ? g_uc_handle.zvuc_uninit() : -1;
+    if (g_uc_handle.zvuc_uninit == nullptr)
+        return -1;
+    const int rc = g_uc_handle.zvuc_uninit();
+    g_coreRecvMsg.store(nullptr);
+    g_coreEvent.store(nullptr);
+    return rc;
 }
 
 int zvuc_send_msg(const tagZVMsg* msg) {

@@ -17,6 +17,10 @@ ZV_EXPORT int zvuc_init_call(ZVUC_EVENT_CB onEvent, ZVUC_SCREEN_INFO_CB onScreen
     return zvuc::initCall(onEvent, onScreenInfo, onTimer);
 }
 
+ZV_EXPORT int zvuc_init_peer(ZVUC_PEER_MSG_CB onPeerMsg) {
+    return zvuc::initPeer(onPeerMsg);
+}
+
 ZV_EXPORT int zvuc_uninit(void) {
     zvuc::clearCallbacks();
     zvuc::stopBusSide();

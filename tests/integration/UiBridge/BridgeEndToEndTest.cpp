@@ -1,6 +1,7 @@
 // The shipped libuibridge.so.1.0.0 as the core runs it: bound by path through the core's binding,
 // its event loop on the main thread, a stand-in of the settings application on a private bus.
 #include "ZvDBusDaemon.h"
+#include "ZvMsgSender.h"
 #include "ZvUiBridgeDll.h"
 #include "ZvUiPeer.h"
 
@@ -24,6 +25,7 @@ struct Event {
     int value;
     ZvMsg msg;
     std::thread::id thread;
+    long long sender; // the sender's uid as the binding states it for the call, -1 for none
 };
 
 std::mutex g_mu;
@@ -33,7 +35,10 @@ std::thread::id g_main;
 ZvDBusDaemon* g_bus = nullptr;
 
 void onEvent(int size, const char* data, int value) {
-    Event e{value, ZvMsg(), std::this_thread::get_id()};
+    Event e{value, ZvMsg(), std::this_thread::get_id(), -1};
+    uid_t sender = 0;
+    if (zv_msg_sender_uid(&sender))
+        e.sender = sender;
     if (value == 0 && data != nullptr && size >= int(sizeof(ZvMsg)))
         std::memcpy(&e.msg, data, sizeof e.msg);
     {
@@ -79,6 +84,7 @@ TEST_F(Bridge, TimerAskedBeforeTheLoopTicksOnTheMainThread) {
     Event e{};
     ASSERT_TRUE(waitEvent(0, kTimerId, &e, 5000));
     EXPECT_EQ(e.thread, g_main);
+    EXPECT_EQ(e.sender, -1);
 }
 
 TEST_F(Bridge, RecordsBothWaysThroughTheSharedLibrary) {
@@ -94,6 +100,8 @@ TEST_F(Bridge, RecordsBothWaysThroughTheSharedLibrary) {
     EXPECT_STREQ(got.msg.body.sModel, "ABC");
     const th_u64 pid = got.msg.head.pid; // packed field: compare a copy
     EXPECT_EQ(pid, th_u64(getpid()));
+    // The dispatcher learns the desktop user from this, not from the record's pid.
+    EXPECT_EQ(got.sender, static_cast<long long>(getuid()));
 
     ZvMsg reply = makeMsg(ZVMC_REPLY | ZVMC_UI_TABLET_INFO, nullptr);
     reply.body.tc.tc.maxX = 40000;
@@ -112,6 +120,7 @@ TEST_F(Bridge, SelfMessageIsHandledOnTheMainThread) {
     Event e{};
     ASSERT_TRUE(waitEvent(ZVMC_CORE_USB_ON, 0, &e, 5000));
     EXPECT_EQ(e.thread, g_main);
+    EXPECT_EQ(e.sender, -1) << "a self message has no sender";
 }
 
 int main(int argc, char** argv) {

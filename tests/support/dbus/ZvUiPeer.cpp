@@ -100,12 +100,19 @@ void ZvUiPeer::setCoreUp(bool up) {
     _cv.notify_all();
 }
 
-bool ZvUiPeer::callCore(const ZvMsg& msg) {
+bool ZvUiPeer::callCore(const ZvMsg& msg, int timeoutMs) {
     QDBusMessage call = QDBusMessage::createMethodCall(kCore, QStringLiteral("/"), QString(),
                                                        QStringLiteral("CoreMsgProc"));
     call << QVariant::fromValue(ZvDBusMsg(msg));
-    const QDBusReply<bool> reply = _bus.call(call);
+    const QDBusReply<bool> reply = _bus.call(call, QDBus::Block, timeoutMs);
     return reply.isValid() && reply.value();
+}
+
+bool ZvUiPeer::sendCore(const ZvMsg& msg) {
+    QDBusMessage call = QDBusMessage::createMethodCall(kCore, QStringLiteral("/"), QString(),
+                                                       QStringLiteral("CoreMsgProc"));
+    call << QVariant::fromValue(ZvDBusMsg(msg));
+    return _bus.send(call);
 }
 
 bool ZvUiPeer::callCoreRaw(const QByteArray& bytes) {
@@ -120,10 +127,12 @@ bool ZvUiPeer::callCoreRaw(const QByteArray& bytes) {
     return reply.isValid() && reply.value();
 }
 
-QByteArray ZvUiPeer::callBinary(const QByteArray& bytes) {
+QByteArray ZvUiPeer::callBinary(const QByteArray& bytes, QString* error) {
     QDBusMessage call = QDBusMessage::createMethodCall(kCore, QStringLiteral("/"), QString(),
                                                        QStringLiteral("BinaryMessage"));
     call << bytes;
     const QDBusReply<QByteArray> reply = _bus.call(call);
+    if (error != nullptr)
+        *error = reply.isValid() ? QString() : reply.error().name();
     return reply.isValid() ? reply.value() : QByteArray();
 }

@@ -55,12 +55,16 @@ public:
     size_t callCount();
     void clearCalls();
 
-    // Settings application to core: CoreMsgProc with the record; true when the core answered true.
-    bool callCore(const ZvMsg& msg);
+    // Settings application to core: CoreMsgProc with the record; true when the core answered true
+    // within timeoutMs (-1: the bus's default).
+    bool callCore(const ZvMsg& msg, int timeoutMs = -1);
+    // CoreMsgProc with the record, asking for no answer and waiting for none (a flood).
+    bool sendCore(const ZvMsg& msg);
     // CoreMsgProc with a structure holding these bytes, whatever their length.
     bool callCoreRaw(const QByteArray& bytes);
-    // BinaryMessage with these bytes; the reply, or an empty array on error.
-    QByteArray callBinary(const QByteArray& bytes);
+    // BinaryMessage with these bytes; the reply, or an empty array on error (the error's name in
+    // *error when given).
+    QByteArray callBinary(const QByteArray& bytes, QString* error = nullptr);
 
 public slots:
     bool UIMsgProc(ZvDBusMsg arg);

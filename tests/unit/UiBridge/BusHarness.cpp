@@ -18,16 +18,29 @@ std::mutex g_mu;
 std::condition_variable g_cv;
 std::vector<SinkEvent> g_events;
 std::vector<std::string> g_log;
+bool g_held = false;
 std::thread::id g_main;
 ZvDBusDaemon* g_bus = nullptr;
 ZvUiPeer* g_peer = nullptr;
 
 void onEvent(int size, const char* data, int value) {
-    SinkEvent e{size, value, data != nullptr, ZvMsg(), std::this_thread::get_id()};
+    SinkEvent e{size, value, data != nullptr, ZvMsg(), std::this_thread::get_id(), false, -1};
     if (value == 0 && data != nullptr && size >= int(sizeof(ZvMsg)))
         std::memcpy(&e.msg, data, sizeof e.msg);
     {
-        std::lock_guard<std::mutex> lock(g_mu);
+        std::unique_lock<std::mutex> lock(g_mu);
+        // Only records from clients come on the processing thread.
+        g_cv.wait(lock, [] { return !g_held || std::this_thread::get_id() == g_main; });
+        g_events.push_back(e);
+    }
+    g_cv.notify_all();
+}
+
+void onPeerRecord(const tagZVMsg* msg, long long uid) {
+    SinkEvent e{int(sizeof *msg), 0, true, *msg, std::this_thread::get_id(), true, uid};
+    {
+        std::unique_lock<std::mutex> lock(g_mu);
+        g_cv.wait(lock, [] { return !g_held; });
         g_events.push_back(e);
     }
     g_cv.notify_all();
@@ -68,6 +81,14 @@ void clear() {
     g_events.clear();
 }
 
+void hold(bool held) {
+    {
+        std::lock_guard<std::mutex> lock(g_mu);
+        g_held = held;
+    }
+    g_cv.notify_all();
+}
+
 std::vector<std::string> logLines() {
     std::lock_guard<std::mutex> lock(g_mu);
     return g_log;
@@ -84,6 +105,10 @@ bool waitLogCount(const std::string& text, size_t n, int timeoutMs) {
 }
 
 } // namespace sink
+
+void usePeerCallback(bool use) {
+    (void)zvuc::initPeer(use ? onPeerRecord : nullptr);
+}
 
 ZvDBusDaemon& privateBus() {
     return *g_bus;
@@ -116,7 +141,7 @@ int main(int argc, char** argv) {
         return RUN_ALL_TESTS(); // every test skips or fails with the reason
 
     zv_set_log_handler(onLog);
-    if (zvuc::initCall(onEvent, nullptr, nullptr) != 0)
+    if (zvuc::initCall(onEvent, nullptr, nullptr) != 0 || zvuc::initPeer(onPeerRecord) != 0)
         return 1;
     // Asked for before the loop exists, as the dispatcher does at start-up.
     (void)zvuc::requestStartTimer(kEarlyTimerId, kEarlyTimerMs);

@@ -34,6 +34,7 @@ bool logged(const std::string& text) {
 
 void recvMsg(const tagZVMsg*) {}
 void onEvent(int, const char*, int) {}
+void peerMsg(const tagZVMsg*, long long) {}
 
 class UiBridgeBinding : public ::testing::Test {
 protected:
@@ -57,6 +58,7 @@ TEST(UiBridgeLib, ExportsExactlyTheInterface) {
         "zvuc_has_calibrating_window",
         "zvuc_init",
         "zvuc_init_call",
+        "zvuc_init_peer",
         "zvuc_is_ui_running",
         "zvuc_send_calibrating_point",
         "zvuc_send_msg",
@@ -80,6 +82,7 @@ TEST_F(UiBridgeBinding, UnboundWrappersReturnTheirCodes) {
     EXPECT_EQ(zvuc_send_self_msg(&m), -3);
     EXPECT_EQ(zvuc_init(recvMsg, nullptr), -1);
     EXPECT_EQ(zvuc_init_call(onEvent, nullptr, nullptr), -1);
+    EXPECT_EQ(zvuc_init_peer(peerMsg), -1);
     EXPECT_EQ(zvuc_uninit(), -1);
     EXPECT_EQ(zvuc_start_ui(), -1);
     EXPECT_EQ(zvuc_is_ui_running(), -1);
@@ -106,7 +109,8 @@ TEST_F(UiBridgeBinding, LibraryMissingOneFunctionIsMinusTwo) {
     EXPECT_EQ(zvuc_is_ui_running(), 42);
     EXPECT_EQ(zvuc_init(recvMsg, nullptr), 40);
     EXPECT_EQ(zvuc_stop_timer(3), -1);
-    EXPECT_EQ(zvuc_start_ui(), -1); // optional, and absent here
+    EXPECT_EQ(zvuc_start_ui(), -1);         // optional, and absent here
+    EXPECT_EQ(zvuc_init_peer(peerMsg), -1); // optional as well, and absent here
 }
 
 TEST_F(UiBridgeBinding, RealLibraryBindsAndAnswers) {
@@ -126,7 +130,10 @@ TEST_F(UiBridgeBinding, RealLibraryBindsAndAnswers) {
 
     EXPECT_EQ(zvuc_init_call(nullptr, nullptr, nullptr), -1);
     EXPECT_EQ(zvuc_init(nullptr, nullptr), -1);
+    EXPECT_EQ(zvuc_init_peer(peerMsg), -1); // not initialised
     EXPECT_EQ(zvuc_init_call(onEvent, nullptr, nullptr), 0);
+    EXPECT_FALSE(logged("does not name the senders")); // the binding registered its relay
+    EXPECT_EQ(zvuc_init_peer(peerMsg), 0);
     EXPECT_EQ(zvuc_init(recvMsg, nullptr), 1);
     EXPECT_EQ(zvuc_uninit(), 0);
     EXPECT_TRUE(logged("Uninit Success"));
