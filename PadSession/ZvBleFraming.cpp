@@ -22,19 +22,23 @@ bool zv_ble_take_answer(th_u8 index, const th_u8* data, size_t len, th_u8* buf, 
     if (data == nullptr || len < 2 || data[1] != index)
         return false;
     const size_t n = len - 2 < bufLen ? len - 2 : bufLen;
-    memcpy(buf, data + 2, n);
-    memset(buf + n, 0, bufLen - n);
+    // Nothing to copy or clear may come with no buffer at all.
+    if (n > 0)
+        memcpy(buf, data + 2, n);
+    if (bufLen > n)
+        memset(buf + n, 0, bufLen - n);
     return true;
 }
 
 void zv_ble_widen_model(th_u8* buf, size_t bufLen) {
+    // Not even room for the terminator.
+    if (bufLen < 2)
+        return;
     const size_t len = strnlen(reinterpret_cast<const char*>(buf), bufLen);
     if (len >= ZV_BLE_WIDEN_LIMIT)
         return;
     size_t n = std::min<size_t>(len, ZV_BLE_WIDEN_MAX);
     // Room for 2n bytes and a two-byte terminator.
-    if (bufLen < 2)
-        return;
     if (2 * n + 2 > bufLen)
         n = (bufLen - 2) / 2;
     buf[2 * n] = 0;

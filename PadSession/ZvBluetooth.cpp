@@ -26,15 +26,36 @@ void add_known_device(const uint8_t* mac, blz_addr_type, int8_t rssi, const uint
     static_cast<ZvBluetooth*>(user)->CopyAndOrderMacArry(mac, rssi);
 }
 
-// The probe's own candidate list, separate from the sessions' (the probe runs under the pool
-// lock, so one list is enough).
-SCAN_MAC g_scanned_macs[ZV_BLE_SCAN_MAX];
-int g_scan_idx = 0;
+// The probe's own candidate list. Probes run without the pool lock, so each has its own.
+struct ProbeList {
+    SCAN_MAC macs[ZV_BLE_SCAN_MAX] = {};
+    int count = 0;
+};
 
 void add_probe_device(const uint8_t* mac, blz_addr_type, int8_t rssi, const uint8_t*, size_t,
-                      void*) {
-    zv_ble_add_candidate(g_scanned_macs, &g_scan_idx, mac, rssi);
+                      void* user) {
+    ProbeList* list = static_cast<ProbeList*>(user);
+    zv_ble_add_candidate(list->macs, &list->count, mac, rssi);
 }
+
+// The candidate's key in the pool while it is tried; given back unless kept.
+class KeyClaim {
+public:
+    KeyClaim(ZvSessionContext& context, const char* key)
+        : _context(context), _held(ZvPadSession::claimKey(context, key)) {}
+    ~KeyClaim() {
+        if (_held)
+            ZvPadSession::unclaimKey(_context);
+    }
+    KeyClaim(const KeyClaim&) = delete;
+    KeyClaim& operator=(const KeyClaim&) = delete;
+    explicit operator bool() const { return _held; }
+    void keep() { _held = false; }
+
+private:
+    ZvSessionContext& _context;
+    bool _held;
+};
 
 bool has_uuid(const std::vector<std::string>& list, const char* uuid) {
     return std::any_of(list.begin(), list.end(),
@@ -56,12 +77,38 @@ void ZvBluetooth::CharFree::operator()(blz_char* c) const {
     blz_char_free(c);
 }
 
+struct ZvBluetooth::Leftovers {
+    std::unique_ptr<blz_context, ContextFree> blz;
+    std::unique_ptr<blz_dev, DeviceDisconnect> dev;
+    std::unique_ptr<blz_serv, ServiceFree> srv;
+    std::unique_ptr<blz_char, CharFree> productName;
+    std::unique_ptr<blz_char, CharFree> report;
+    std::unique_ptr<blz_char, CharFree> command;
+
+    // On the report thread, once it has left its loop: nobody else uses the connection any more.
+    static void release(void* self) {
+        Leftovers* left = static_cast<Leftovers*>(self);
+        if (left->report)
+            (void)blz_char_notify_stop(left->report.get());
+        if (left->command)
+            (void)blz_char_notify_stop(left->command.get());
+        delete left;
+        zv_log_out(ZV_LL_DEBUG, "BLZ devices closed ");
+    }
+};
+
 ZvBluetooth::ZvBluetooth(ZvSessionContext& context) : ZvProtocol(context) {
     blz_set_log_handler(forward_blz_log);
 }
 
 ZvBluetooth::~ZvBluetooth() {
     close();
+    joinLeftover();
+}
+
+void ZvBluetooth::joinLeftover() {
+    if (_reportLeft.joinable() && _reportLeft.get_id() != std::this_thread::get_id())
+        _reportLeft.join();
 }
 
 void ZvBluetooth::CopyAndOrderMacArry(const uint8_t* mac, int8_t rssi) {
@@ -78,6 +125,7 @@ bool ZvBluetooth::addPellamProduct(const char* mac) {
 
 bool ZvBluetooth::open(th_u32* tsfafBits) {
     *tsfafBits = 0;
+    joinLeftover();
     // The USB-only build never reaches BlueZ, whoever calls.
     if (!zvps_with_bluetooth() || !openBLE())
         return false;
@@ -110,6 +158,11 @@ bool ZvBluetooth::openBLE() {
         const int r = tryCandidate(mac);
         if (r > 0)
             return true;
+        if (r == -2) {
+            // BlueZ stopped answering: the other candidates would only time out as well.
+            _blz.reset();
+            return false;
+        }
         if (r < 0) {
             close();
             return false;
@@ -121,17 +174,25 @@ bool ZvBluetooth::openBLE() {
 }
 
 int ZvBluetooth::tryCandidate(const char* mac) {
-    if (blz_get_connect_status(_blz.get(), mac, BLZ_ADDR_UNKNOWN) != 1 || isPellamProduct(mac)) {
+    const int status = blz_get_connect_status(_blz.get(), mac, BLZ_ADDR_UNKNOWN);
+    if (status == -2) {
+        zv_log_out(ZV_LL_NOTICE, "BlueZ does not answer, open given up at %s", mac);
+        return -2;
+    }
+    // Only devices that are connected already: this client never connects anything itself.
+    if (status != 1 || isPellamProduct(mac)) {
         zv_log_out(ZV_LL_INFO, "%s ,not connect! ", mac);
         return 0;
     }
-    if (ZvPadSession::isMatchTabletOpenning(mac)) {
+    // Reserved before the first bus call about it: the talk with BlueZ runs without the pool
+    // lock, and no other session's open may take the same tablet meanwhile.
+    KeyClaim claim(_context, mac);
+    if (!claim) {
         zv_log_out(ZV_LL_INFO, "found Opened BlZ MAC :{%s} ", mac);
         return 0;
     }
-    // Opening runs under the pool lock too: the other tablet's open and close wait for it. A
-    // device BlueZ is still resolving is passed over, as the probe does, rather than waited for
-    // up to a minute and then disconnected.
+    // A device BlueZ is still resolving is passed over, as the probe does, rather than waited
+    // for up to a minute.
     if (blz_get_services_resolved(_blz.get(), mac) != 1) {
         zv_log_out(ZV_LL_INFO, "%s: services not resolved yet, not tried", mac);
         return 0;
@@ -143,8 +204,6 @@ int ZvBluetooth::tryCandidate(const char* mac) {
     }
     std::unique_ptr<blz_serv, ServiceFree> srv(blz_get_serv_from_uuid(dev, kServiceUuid));
     if (!srv || !has_uuid(blz_list_service_uuids(dev), kServiceUuid)) {
-        // Only devices that were already connected are tried; one that is not a tablet keeps
-        // its link (it may be the user's keyboard).
         srv.reset();
         blz_release(dev);
         return 0;
@@ -164,18 +223,30 @@ int ZvBluetooth::tryCandidate(const char* mac) {
         got = blz_char_read(_rchProductName.get(), reinterpret_cast<uint8_t*>(name), 256);
     zv_log_out(ZV_LL_INFO, "__Manufacturer Name: '%.*s' ", got > 0 ? std::min(got, 256) : 0, name);
     if (got > 0 && strcmp(name, "ZERVA") == 0) {
-        snprintf(_context.usbIDPath, sizeof _context.usbIDPath, "%s", mac);
+        claim.keep();
         zv_log_out(ZV_LL_INFO, "rember for check next thread ->(%s) strmac=(%s)",
                    _context.usbIDPath, mac);
         _dev->shutdown_thread.store(0);
         return 1;
     }
-    // A device that offers the tablet service but is not the maker's: never again in this
-    // session, and this open ends.
-    if (_rchProductName)
+    if (got > 0) {
+        // The maker's name was read and is another's: never again in this session, and this
+        // open ends. The device keeps its link; it is somebody else's.
         (void)addPellamProduct(mac);
-    zv_log_out(ZV_LL_NOTICE, "%s is not a ZERVA tablet", mac);
-    return -1;
+        zv_log_out(ZV_LL_NOTICE, "%s is not a ZERVA tablet", mac);
+        return -1;
+    }
+    // No maker characteristic (the tablet service's UUID is a common serial-port one), or a read
+    // that failed, perhaps only for now: not known to be foreign, and not ours either.
+    zv_log_out(ZV_LL_NOTICE, "%s: maker name not read, passed over", mac);
+    dropCandidate();
+    return 0;
+}
+
+void ZvBluetooth::dropCandidate() {
+    _rchProductName.reset();
+    _srv.reset();
+    _dev.reset();
 }
 
 bool ZvBluetooth::_check_zerva_blz_device_setup(char* path) {
@@ -188,29 +259,30 @@ bool ZvBluetooth::_check_zerva_blz_device_setup(char* path) {
         zv_log_out(ZV_LL_ERR, "blz_init error");
         return false;
     }
-    memset(g_scanned_macs, 0, sizeof g_scanned_macs);
-    g_scan_idx = 0;
-    (void)blz_known_devices(ctx.get(), add_probe_device, nullptr);
+    std::unique_ptr<ProbeList> list(new ProbeList());
+    (void)blz_known_devices(ctx.get(), add_probe_device, list.get());
     for (int i = 0; i < kTryMax && i < ZV_BLE_SCAN_MAX; ++i) {
         char mac[ZV_BLE_MAC_TEXT];
-        blz_mac_print(g_scanned_macs[i].mac, mac, sizeof mac);
-        if (zv_ble_mac_empty(g_scanned_macs[i].mac)) {
+        blz_mac_print(list->macs[i].mac, mac, sizeof mac);
+        if (zv_ble_mac_empty(list->macs[i].mac)) {
             zv_log_out(ZV_LL_DEBUG, "open ble i=(%d) mac(%s), MAC_EMPTY", i, mac);
             return false;
         }
         zv_log_out(ZV_LL_DEBUG, "i=%d mac=%s", i, mac);
-        if (blz_get_connect_status(ctx.get(), mac, BLZ_ADDR_UNKNOWN) != 1) {
+        const int status = blz_get_connect_status(ctx.get(), mac, BLZ_ADDR_UNKNOWN);
+        if (status == -2)
+            return false; // BlueZ does not answer; the next probe asks again
+        if (status != 1) {
             zv_log_out(ZV_LL_DEBUG, "i %d ,not connect! ", i);
             continue;
         }
-        if (ZvPadSession::isMatchTabletOpenning(mac)) {
+        if (ZvPadSession::isKeyTaken(mac)) {
             zv_log_out(ZV_LL_DEBUG, "found Open BlZ MAC :{%s} ", mac);
             continue;
         }
-        // The probe runs on the core's main thread under the pool lock: it must not wait up to
-        // a minute for BlueZ to resolve a device's services, nor drop the link when it gives
-        // up. A device still resolving is looked at by the next probe (the uevent of its input
-        // node follows the resolution).
+        // The probe must not wait up to a minute for BlueZ to resolve a device's services. A
+        // device still resolving is looked at by the next probe (the uevent of its input node
+        // follows the resolution).
         if (blz_get_services_resolved(ctx.get(), mac) != 1) {
             zv_log_out(ZV_LL_INFO, "%s: services not resolved yet, not probed", mac);
             continue;
@@ -304,6 +376,9 @@ void ZvBluetooth::onAnswer(const uint8_t* data, size_t len, blz_char*, void* use
 }
 
 th_i16 ZvBluetooth::getStringDesc(th_u16 index, th_u8* buf, th_u32 bufLen) {
+    // One answer slot and one subscription on the command characteristic: a second request
+    // (the dispatcher's state query beside the worker's 205) waits for the first to finish.
+    std::lock_guard<std::mutex> serial(_cmdLock);
     zv_log_out(ZV_LL_DEBUG, "ZvBluetooth::getStringDesc ");
     const th_u8 cmd = static_cast<th_u8>(index);
     zv_ble_make_request(cmd, buf);
@@ -349,6 +424,19 @@ th_i16 ZvBluetooth::getStringDesc(th_u16 index, th_u8* buf, th_u32 bufLen) {
 }
 
 void ZvBluetooth::close() {
+    if (_rchReport && blz_on_report_thread(_rchReport.get())) {
+        // Closed from inside onRead: the report thread cannot wait for itself. It gets the
+        // handles and releases them once the callback has returned; nothing more is delivered.
+        zv_log_out(ZV_LL_WARN, "Bluetooth device closed from its own report callback");
+        Leftovers* left = new Leftovers{std::move(_blz),       std::move(_dev),
+                                        std::move(_srv),       std::move(_rchProductName),
+                                        std::move(_rchReport), std::move(_rchCMDDesc)};
+        if (_reportLeft.joinable()) // an earlier one, long gone: open joins before it reads
+            _reportLeft.detach();
+        _reportLeft = blz_hand_over_report_thread(left->report.get(), Leftovers::release, left);
+        return;
+    }
+    joinLeftover();
     if (_rchReport) {
         blz_end_read_device_process(_rchReport.get());
         (void)blz_char_notify_stop(_rchReport.get());

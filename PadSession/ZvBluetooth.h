@@ -12,6 +12,7 @@
 #include <mutex>
 #include <stddef.h>
 #include <stdint.h>
+#include <thread>
 
 struct blz_context;
 struct blz_dev;
@@ -33,14 +34,18 @@ public:
     explicit ZvBluetooth(ZvSessionContext& context);
     ~ZvBluetooth() override;
 
+    // Also from inside onRead: the report thread then releases the device once the callback has
+    // returned, and the next open, close or the destructor joins it.
     void close() override;
+    // Runs without the pool lock: the candidate is reserved in the pool before any bus call.
     bool open(th_u32* tsfafBits) override;
     // -6 once the device is gone (disconnected or closed), otherwise 2.
     th_i16 read(th_u8* buf) override;
     // Starts the report stream; always 0.
     th_i16 startRead(th_u8 stat) override;
     // 0 with the answer's payload from buf[0]; -2 without a command characteristic; -1 when the
-    // request could not be sent or no answer came within kAnswerWaitMs.
+    // request could not be sent or no answer came within kAnswerWaitMs. Requests from several
+    // threads run one after the other: the tablet answers on one characteristic, one at a time.
     th_i16 getStringDesc(th_u16 index, th_u8* buf, th_u32 bufLen) override;
     bool alive() override { return is_ble_tablet_online(); }
 
@@ -52,7 +57,7 @@ public:
     bool addPellamProduct(const char* mac);
 
     // The probe behind zvtc_check_blz_device: true when a connected device that no session holds
-    // offers the tablet service. path is not written.
+    // offers the tablet service. path is not written. Runs without the pool lock.
     static bool _check_zerva_blz_device_setup(char* path);
 
 private:
@@ -69,11 +74,20 @@ private:
         void operator()(blz_char* c) const;
     };
 
+    // What a close from inside onRead leaves to the report thread; released in the same order as
+    // the members below.
+    struct Leftovers;
+
     static void onDisconnect(void* user);
     static void onReport(const uint8_t* data, size_t len, blz_char* ch, void* user);
     static void onAnswer(const uint8_t* data, size_t len, blz_char* ch, void* user);
-    // Tries one candidate: 1 opened, 0 go on with the next, -1 the open ends here.
+    // Tries one candidate: 1 opened, 0 go on with the next, -1 the open ends here, -2 BlueZ
+    // does not answer.
     int tryCandidate(const char* mac);
+    // Lets go of the candidate's handles without a word to the device.
+    void dropCandidate();
+    // Joins a report thread that a close from inside onRead left behind, unless it is this one.
+    void joinLeftover();
 
     // In this order, so that they are released in the reverse one.
     std::unique_ptr<blz_context, ContextFree> _blz;
@@ -86,6 +100,11 @@ private:
     int _scan_idx = 0;
     SaveMACIDArry _MacIDExt = {};
     bool _cmdSendFlag = false;
+    // The report thread that a close from inside onRead handed over; it ends by itself.
+    std::thread _reportLeft;
+
+    // One command at a time: held for the whole of getStringDesc.
+    std::mutex _cmdLock;
 
     // The answer of the request in flight: where it goes, for which command, and whether it came.
     // Touched by the response handler on whichever thread dispatches the bus.

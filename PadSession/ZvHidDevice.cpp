@@ -8,8 +8,21 @@
 #include <signal.h>
 #include <system_error>
 
+namespace {
+std::atomic<int> g_openHandles{0};
+}
+
+ZvHidDevice::Shared::Shared(hid_device* d) : dev(d) {
+    g_openHandles.fetch_add(1, std::memory_order_acq_rel);
+}
+
 ZvHidDevice::Shared::~Shared() {
     hid_close(dev);
+    g_openHandles.fetch_sub(1, std::memory_order_acq_rel);
+}
+
+int ZvHidDevice::openCount() {
+    return g_openHandles.load(std::memory_order_acquire);
 }
 
 ZvHidDevice::ZvHidDevice(hid_device* dev) : _shared(std::make_shared<Shared>(dev)) {}

@@ -40,6 +40,10 @@ public:
     // Non-zero once a read failed: the device is gone or its input was cancelled.
     bool cancelled() const { return _shared->cancelled.load(std::memory_order_acquire); }
 
+    // Handles not yet given back with hid_close, counting those an input thread still holds
+    // after a close from inside its own notification. hid_exit must wait for 0.
+    static int openCount();
+
     // hidapi's results: bytes read (report id included) or -1.
     int getFeatureReport(th_u8* buf, size_t len);
     int getIndexedString(int index, wchar_t* buf, size_t maxlen);
@@ -48,7 +52,7 @@ private:
     // Owned jointly with the input thread, so that a close from inside a notification can leave
     // the handle to the thread, which closes it on its way out.
     struct Shared {
-        explicit Shared(hid_device* d) : dev(d) {}
+        explicit Shared(hid_device* d);
         ~Shared();
         hid_device* const dev;
         std::atomic<bool> stop{false};

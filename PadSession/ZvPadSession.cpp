@@ -5,6 +5,7 @@
 
 #include <hidapi.h>
 
+#include <condition_variable>
 #include <mutex>
 #include <stdio.h>
 #include <string.h>
@@ -12,6 +13,8 @@
 namespace {
 
 std::mutex g_poolLock;
+// Signalled when a session's Bluetooth open ends; waited on with g_poolLock.
+std::condition_variable g_openEnded;
 
 // Keys of devices held back (holdBack), under g_poolLock. A handful is plenty: a desk has one or
 // two tablets, and a full list drops its oldest entry.
@@ -19,9 +22,13 @@ constexpr size_t kHeldMax = 8;
 char g_held[kHeldMax][ZV_SESSION_KEY_LEN];
 size_t g_heldCount = 0;
 
-// Shuts the HID layer down when the library is unloaded, after the sessions have closed.
+// Shuts the HID layer down when the library is unloaded, after the sessions have closed; not
+// under an input thread that still has its handle to close.
 struct HidShutdown {
-    ~HidShutdown() { (void)hid_exit(); }
+    ~HidShutdown() {
+        if (ZvHidDevice::openCount() == 0)
+            (void)hid_exit();
+    }
 } g_hidShutdown;
 
 } // namespace
@@ -42,32 +49,66 @@ void ZvPadSession::clearContext() {
 }
 
 th_i16 ZvPadSession::openFree(PZvTabletOpenPatam param) {
-    std::lock_guard<std::mutex> lock(g_poolLock);
-    for (ZvPadSession& s : g_ts) {
-        if (s._context.idClient == param->context) {
-            zv_log_out(ZV_LL_ERR, "zvtc_open: context %p already has a session", param->context);
+    ZvPadSession* session = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(g_poolLock);
+        for (ZvPadSession& s : g_ts) {
+            if (s._context.idClient == param->context) {
+                zv_log_out(ZV_LL_ERR, "zvtc_open: context %p already has a session",
+                           param->context);
+                return ZV_ER_FAIL;
+            }
+        }
+        for (ZvPadSession& s : g_ts) {
+            if (s._context.idClient == nullptr && !s._closing) {
+                session = &s;
+                break;
+            }
+        }
+        if (session == nullptr) {
+            zv_log_out(ZV_LL_WARN, "zvtc_open: no free session");
             return ZV_ER_FAIL;
         }
-    }
-    for (ZvPadSession& s : g_ts) {
-        if (s._context.idClient != nullptr || s._closing)
-            continue;
-        const th_i16 ret = s.open(param);
-        if (ret != 0) {
-            // Shutting hidapi down releases libusb; never while the other session holds a device.
-            bool held = false;
-            for (const ZvPadSession& other : g_ts)
-                held = held || other._protocol != nullptr;
-            if (!held)
-                (void)hid_exit();
+        const th_i16 usb = session->openUsb(param);
+        if (usb <= 0) {
+            if (usb < 0)
+                session->failOpen();
+            return usb;
         }
-        return ret;
+        session->_opening = true;
     }
-    zv_log_out(ZV_LL_WARN, "zvtc_open: no free session");
-    return ZV_ER_FAIL;
+    // The session is taken (idClient is set, so no other open picks it) but not yet published
+    // to the callers of the other functions. BlueZ may take seconds; the pool lock is not held.
+    zv_log_out(ZV_LL_INFO, "start blue tooth ");
+    const bool opened = session->_bluetooth.open(&param->tsfafBits);
+    std::lock_guard<std::mutex> lock(g_poolLock);
+    session->_opening = false;
+    g_openEnded.notify_all();
+    if (!opened) {
+        zv_log_out(ZV_LL_INFO, "ZvPadSession::open() bluetooth open faild, end");
+        session->failOpen();
+        return ZV_ER_FAIL;
+    }
+    zv_log_out(ZV_LL_NOTICE, "ZvPadSession::open() bluetooth open success");
+    param->tspfFlag = ZV_TSPF_BLE;
+    session->_protocol = &session->_bluetooth;
+    session->_client.store(param->context, std::memory_order_release);
+    return 0;
 }
 
-th_i16 ZvPadSession::open(PZvTabletOpenPatam param) {
+void ZvPadSession::failOpen() {
+    release();
+    // Shutting hidapi down releases libusb: never while a session holds a device, nor while an
+    // input thread that a close from inside its own callback left behind has yet to close its
+    // handle.
+    bool held = false;
+    for (const ZvPadSession& other : g_ts)
+        held = held || other._protocol != nullptr;
+    if (!held && ZvHidDevice::openCount() == 0)
+        (void)hid_exit();
+}
+
+th_i16 ZvPadSession::openUsb(PZvTabletOpenPatam param) {
     zv_log_out(ZV_LL_DEBUG, "open param->tspfFlag =%x ", param->tspfFlag);
     closeTransport();
     clearContext();
@@ -85,19 +126,7 @@ th_i16 ZvPadSession::open(PZvTabletOpenPatam param) {
         _client.store(param->context, std::memory_order_release);
         return 0;
     }
-    if (zvps_with_bluetooth()) {
-        zv_log_out(ZV_LL_INFO, "start blue tooth ");
-        if (_bluetooth.open(&param->tsfafBits)) {
-            zv_log_out(ZV_LL_NOTICE, "ZvPadSession::open() bluetooth open success");
-            param->tspfFlag = ZV_TSPF_BLE;
-            _protocol = &_bluetooth;
-            _client.store(param->context, std::memory_order_release);
-            return 0;
-        }
-        zv_log_out(ZV_LL_INFO, "ZvPadSession::open() bluetooth open faild, end");
-    }
-    clearContext();
-    return ZV_ER_FAIL;
+    return zvps_with_bluetooth() ? 1 : ZV_ER_FAIL;
 }
 
 void ZvPadSession::closeClient(void* context) {
@@ -105,13 +134,19 @@ void ZvPadSession::closeClient(void* context) {
         return;
     ZvPadSession* session = nullptr;
     {
-        std::lock_guard<std::mutex> lock(g_poolLock);
-        for (ZvPadSession& s : g_ts) {
-            if (s._context.idClient == context && !s._closing) {
-                session = &s;
-                break;
+        std::unique_lock<std::mutex> lock(g_poolLock);
+        auto find = [&] {
+            session = nullptr;
+            for (ZvPadSession& s : g_ts) {
+                if (s._context.idClient == context && !s._closing) {
+                    session = &s;
+                    break;
+                }
             }
-        }
+            return session == nullptr || !session->_opening;
+        };
+        // A session still opening over Bluetooth is closed once it is open (or has failed).
+        g_openEnded.wait(lock, find);
         if (session == nullptr)
             return;
         // The session and its device key stay taken until the device is closed, so neither an
@@ -245,8 +280,26 @@ bool ZvPadSession::probeUsb(char* path) {
 bool ZvPadSession::probeBle(char* path) {
     if (!zvps_with_bluetooth())
         return false;
-    std::lock_guard<std::mutex> lock(g_poolLock);
+    // Without the pool lock: the probe asks BlueZ, and that may take seconds.
     return ZvBluetooth::_check_zerva_blz_device_setup(path);
+}
+
+bool ZvPadSession::isKeyTaken(const char* key) {
+    std::lock_guard<std::mutex> lock(g_poolLock);
+    return isMatchTabletOpenning(key);
+}
+
+bool ZvPadSession::claimKey(ZvSessionContext& context, const char* key) {
+    std::lock_guard<std::mutex> lock(g_poolLock);
+    if (isMatchTabletOpenning(key))
+        return false;
+    snprintf(context.usbIDPath, sizeof context.usbIDPath, "%s", key);
+    return true;
+}
+
+void ZvPadSession::unclaimKey(ZvSessionContext& context) {
+    std::lock_guard<std::mutex> lock(g_poolLock);
+    memset(context.usbIDPath, 0, sizeof context.usbIDPath);
 }
 
 th_i16 ZvPadSession::read(th_u8* buf) {

@@ -18,11 +18,15 @@ public:
     ZvPadSession& operator=(const ZvPadSession&) = delete;
 
     // The pool. Opening, closing and the probes choose and release sessions under one lock, so
-    // that the core may probe on its main thread while tablet threads open and close.
+    // that the core may probe on its main thread while tablet threads open and close. Nothing
+    // that waits for BlueZ runs under it: a Bluetooth open reserves its session and then each
+    // candidate's key under the lock and talks to BlueZ without it, and the Bluetooth probe only
+    // asks the pool whether a key is taken.
 
     // 0 with a session opened for param->context, -1 when none is free or nothing opened.
     static th_i16 openFree(PZvTabletOpenPatam param);
-    // Closes the session of context, if any; once it returns no report reaches its onRead.
+    // Closes the session of context, if any; once it returns no report reaches its onRead. A
+    // session still opening over Bluetooth is closed once its open has ended.
     static void closeClient(void* context);
     // A call in flight on the open session of a context. While one exists the session's device
     // stays open: a close from another thread (the core's quit path closes every tablet from its
@@ -57,6 +61,14 @@ public:
     // Whether a session holds the device of this key. Called by the transports with the pool
     // lock held; an empty key matches nothing.
     static bool isMatchTabletOpenning(const char* key);
+    // The same, taking the pool lock; for the Bluetooth probe.
+    static bool isKeyTaken(const char* key);
+    // The Bluetooth open's reservation of the candidate it is about to talk to: makes key the
+    // device key of context's session unless a session holds it already (false, nothing
+    // changed). Takes the pool lock.
+    static bool claimKey(ZvSessionContext& context, const char* key);
+    // Gives a key taken by claimKey back. Takes the pool lock.
+    static void unclaimKey(ZvSessionContext& context);
 
     th_i16 read(th_u8* buf);
     th_i16 startRead(th_u8 stat);
@@ -64,7 +76,12 @@ public:
     bool alive();
 
 private:
-    th_i16 open(PZvTabletOpenPatam param);
+    // Takes the free session for param (callbacks and context) and tries USB; with the lock
+    // held. 0 when USB opened, 1 when Bluetooth is to be tried, -1 when nothing opened.
+    th_i16 openUsb(PZvTabletOpenPatam param);
+    // With the lock held, after a failed open: frees the session and, when no device of the HID
+    // layer is open any more, shuts that layer down.
+    void failOpen();
     // Closes the device; may wait for a running report callback, so it runs without the lock.
     void closeTransport();
     // Frees the session, device key included; with the lock held.
@@ -85,6 +102,9 @@ private:
     // idClient of an open session, published once it is fully open.
     std::atomic<void*> _client{nullptr};
     bool _closing = false;
+    // A Bluetooth open runs without the pool lock; a close of the same context (the core's quit
+    // path, from another thread) waits for it to end. Under the pool lock.
+    bool _opening = false;
     // Calls inside the session (see Use); close waits on _idle for the count to reach 0.
     std::atomic<int> _users{0};
     std::mutex _usersLock;

@@ -6,6 +6,12 @@
 // report thread runs it is the only thread that dispatches incoming messages ("the pump"): other
 // threads make their calls under the lock, wake the pump, and wait on a condition instead of
 // dispatching themselves. Callbacks run with the bus lock held and must not block.
+//
+// Any local user may send signals on the system bus, and a signal addressed to this client's own
+// connection reaches it whatever its match rules say. Every signal handler therefore accepts only
+// messages whose sender is the unique name that owns "org.bluez" right now (tracked through
+// NameOwnerChanged). Every method call is bounded by BLZ_CALL_TIMEOUT_USEC, so a BlueZ that does
+// not answer costs seconds, not the bus library's 25 s default per call.
 #pragma once
 
 #include "blz_raii.h"
@@ -34,6 +40,9 @@ enum {
 
 enum { BLZ_PATH_MAX = 255, BLZ_UUID_LEN = 37, BLZ_NAME_LEN = 20 };
 
+// Time-out of every method call of the client but the connect calls.
+constexpr uint64_t BLZ_CALL_TIMEOUT_USEC = 3ull * 1000 * 1000;
+
 struct blz_context;
 struct blz_dev;
 struct blz_serv;
@@ -53,6 +62,11 @@ struct blz_context {
     blz_scan_handler_t scan_cb = nullptr;
     BlzSlot scan_slot;
     void* scan_user = nullptr;
+    // The unique name that owns "org.bluez" now; empty while nobody does. Under the bus lock.
+    char owner[256] = {};
+    BlzSlot owner_slot;
+    // Signals dropped for coming from somebody else, for the log. Under the bus lock.
+    unsigned forged = 0;
 
     // Serialises every use of bus. Recursive, because a callback may call back into the client.
     std::recursive_mutex lock;
@@ -81,6 +95,10 @@ struct blz_dev {
     std::vector<std::string> service_uuids;
     blz_disconn_handler_t disconnect_cb = nullptr;
     void* disconn_user = nullptr;
+    // This client asked BlueZ to connect the device. Only then does it disconnect it again: a
+    // device that was connected when the client found it is somebody's (the user's, or the
+    // tablet's own reconnect) and keeps its link.
+    bool connected_here = false;
     std::thread thread;
     // Ends the report thread; the transport also reads it as "the device is gone".
     std::atomic<int> shutdown_thread{0};
@@ -107,10 +125,15 @@ struct blz_char {
     // Report thread only: values received under the bus lock, handed to notify_cb after it.
     std::vector<std::vector<uint8_t>> pending;
     bool deferred = false;
+    // Report thread only: run as the thread's last act (see blz_hand_over_report_thread).
+    void (*at_exit)(void*) = nullptr;
+    void* at_exit_arg = nullptr;
 };
 
 // --- context and event loop (blz_context.cpp) ---
-// Opens a private system-bus connection and powers the adapter on; null (logged) on failure.
+// Opens a private system-bus connection and finds BlueZ and the adapter; null (logged) when
+// BlueZ is not on the bus, the adapter is unknown or switched off. The adapter is never powered
+// on: a user who switched Bluetooth off keeps it off.
 blz_context* blz_init(const char* adapter);
 void blz_fini(blz_context* ctx);
 // One step: dispatch one message, or wait up to timeout_ms for the bus. False on a bus error.
@@ -136,7 +159,8 @@ int blz_get_services_resolved(blz_context* ctx, const char* mac);
 // Connected device with its services resolved, or null (logged).
 blz_dev* blz_connect(blz_context* ctx, const char* mac, blz_addr_type atype);
 blz_dev* blz_set_disconnect_handler(blz_dev* dev, blz_disconn_handler_t cb, void* user);
-// Drops the subscription, asks BlueZ to disconnect a connected device, frees dev.
+// Drops the subscription, asks BlueZ to disconnect the device if this client connected it, frees
+// dev.
 void blz_disconnect(blz_dev* dev);
 // Drops the subscription and frees dev, leaving the link as it is: for devices that were already
 // connected when this client looked at them and turned out not to be ours.
@@ -172,8 +196,16 @@ bool blz_char_notify_stop(blz_char* ch);
 // lock. Returns once notifications are started (or failed to start; logged). False when the
 // characteristic cannot notify or the thread cannot start.
 bool blz_start_read_device_process(blz_char* ch, blz_notify_handler_t cb, void* user);
-// Sets the device's shutdown flag, wakes and joins the thread.
+// Sets the device's shutdown flag, wakes and joins the thread. Not on the report thread itself.
 void blz_end_read_device_process(blz_char* ch);
+// Whether the calling thread is ch's report thread (a notification callback is running on it).
+bool blz_on_report_thread(const blz_char* ch);
+// For a callback that ends its own report stream: sets the shutdown flag, so that no further
+// notification is delivered once the callback returns, and has the thread call at_exit(arg) as
+// its very last act, after it has stopped touching ch, its device and its context (at_exit may
+// free them all). The thread can no longer be joined through ch; it is handed to the caller,
+// who joins it later from another thread. Only on ch's report thread.
+std::thread blz_hand_over_report_thread(blz_char* ch, void (*at_exit)(void*), void* arg);
 
 // --- log sink (blz_log.cpp) ---
 void blz_set_log_handler(blz_log_handler_t handler);

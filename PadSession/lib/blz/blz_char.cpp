@@ -15,6 +15,9 @@ int append_empty_options(sd_bus_message* m) {
 
 int on_char_changed(sd_bus_message* m, void* user, sd_bus_error*) {
     blz_char* ch = static_cast<blz_char*>(user);
+    // A forged value would become the tablet's input or a command's answer.
+    if (!blz_from_bluez(ch->ctx, m))
+        return 0;
     const char* iface = nullptr;
     if (sd_bus_message_read_basic(m, 's', &iface) < 0)
         return 0;
@@ -92,7 +95,7 @@ bool blz_char_subscribe(blz_char* ch, blz_notify_handler_t cb, void* user) {
     if (!ch->notify_slot) {
         sd_bus_slot* s = nullptr;
         const int r =
-            sd_bus_match_signal(ch->ctx->bus.get(), &s, nullptr, ch->path, BLZ_PROPS_IFACE,
+            sd_bus_match_signal(ch->ctx->bus.get(), &s, BLZ_BUS_NAME, ch->path, BLZ_PROPS_IFACE,
                                 "PropertiesChanged", on_char_changed, ch);
         ch->notify_slot.reset(s);
         if (r < 0) {

@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <poll.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/eventfd.h>
 
@@ -26,6 +27,90 @@ void blz_progress(blz_context* ctx) {
     ctx->progress.notify_all();
 }
 
+namespace {
+
+const char* const kDBusName = "org.freedesktop.DBus";
+
+// sd_bus_open_system, but with the client's call time-out in place before the first call (the
+// Hello of a new connection included).
+int open_system_bus(sd_bus** out) {
+    sd_bus* raw = nullptr;
+    int r = sd_bus_new(&raw);
+    BlzBus bus(raw);
+    if (r < 0)
+        return r;
+    const char* address = secure_getenv("DBUS_SYSTEM_BUS_ADDRESS");
+    if ((r = sd_bus_set_method_call_timeout(bus.get(), BLZ_CALL_TIMEOUT_USEC)) < 0 ||
+        (r = sd_bus_set_address(bus.get(), address != nullptr && address[0] != '\0'
+                                               ? address
+                                               : "unix:path=/run/dbus/system_bus_socket")) < 0 ||
+        (r = sd_bus_set_bus_client(bus.get(), 1)) < 0 || (r = sd_bus_start(bus.get())) < 0)
+        return r;
+    *out = bus.release();
+    return 0;
+}
+
+int on_owner_changed(sd_bus_message* m, void* user, sd_bus_error*) {
+    blz_context* ctx = static_cast<blz_context*>(user);
+    // Only the bus itself announces owners; nobody else can send as "org.freedesktop.DBus".
+    const char* sender = sd_bus_message_get_sender(m);
+    const char *name = nullptr, *from = nullptr, *to = nullptr;
+    if (sender == nullptr || strcmp(sender, kDBusName) != 0 ||
+        sd_bus_message_read(m, "sss", &name, &from, &to) < 0 || strcmp(name, BLZ_BUS_NAME) != 0)
+        return 0;
+    if (strcmp(ctx->owner, to) != 0)
+        blz_log("BLZ: %s is now owned by '%s'", BLZ_BUS_NAME, to);
+    snprintf(ctx->owner, sizeof ctx->owner, "%s", to);
+    return 0;
+}
+
+// Subscribes to owner changes first, then asks for the owner, so that no change falls between.
+bool track_owner(blz_context* ctx) {
+    sd_bus_slot* slot = nullptr;
+    int r = sd_bus_add_match(ctx->bus.get(), &slot,
+                             "type='signal',sender='org.freedesktop.DBus',"
+                             "path='/org/freedesktop/DBus',interface='org.freedesktop.DBus',"
+                             "member='NameOwnerChanged',arg0='" BLZ_BUS_NAME "'",
+                             on_owner_changed, ctx);
+    ctx->owner_slot.reset(slot);
+    if (r < 0) {
+        blz_log("BLZ: Failed to watch the owner of %s: %s", BLZ_BUS_NAME, strerror(-r));
+        return false;
+    }
+    BlzError err;
+    sd_bus_message* reply = nullptr;
+    r = sd_bus_call_method(ctx->bus.get(), kDBusName, "/org/freedesktop/DBus", kDBusName,
+                           "GetNameOwner", err.get(), &reply, "s", BLZ_BUS_NAME);
+    BlzMessage owned(reply);
+    const char* owner = nullptr;
+    if (r >= 0)
+        r = sd_bus_message_read(reply, "s", &owner);
+    if (r < 0) {
+        blz_log("BLZ: %s is not on the bus: %s", BLZ_BUS_NAME, err.message());
+        return false;
+    }
+    snprintf(ctx->owner, sizeof ctx->owner, "%s", owner);
+    return true;
+}
+
+} // namespace
+
+bool blz_from_bluez(blz_context* ctx, sd_bus_message* m) {
+    const char* sender = sd_bus_message_get_sender(m);
+    if (sender != nullptr && ctx->owner[0] != '\0' && strcmp(sender, ctx->owner) == 0)
+        return true;
+    // Said once per power of two: whoever floods the bus with forgeries does not flood the log.
+    const unsigned n = ++ctx->forged;
+    if ((n & (n - 1)) != 0)
+        return false;
+    blz_log("BLZ: signal %s.%s of %s from %s, not from %s, dropped (%u so far)",
+            sd_bus_message_get_interface(m) ? sd_bus_message_get_interface(m) : "?",
+            sd_bus_message_get_member(m) ? sd_bus_message_get_member(m) : "?",
+            sd_bus_message_get_path(m) ? sd_bus_message_get_path(m) : "?",
+            sender ? sender : "(nobody)", BLZ_BUS_NAME, n);
+    return false;
+}
+
 blz_context* blz_init(const char* adapter) {
     std::unique_ptr<blz_context> ctx(new (std::nothrow) blz_context());
     if (!ctx) {
@@ -45,20 +130,28 @@ blz_context* blz_init(const char* adapter) {
     // A connection of our own rather than the thread's default one: it is shared between the
     // tablet thread and the report thread, under the context's lock.
     sd_bus* bus = nullptr;
-    int r = sd_bus_open_system(&bus);
+    int r = open_system_bus(&bus);
     ctx->bus.reset(bus);
     if (r < 0) {
         blz_log("BLZ: Failed to connect to system bus: %s", strerror(-r));
         return nullptr;
     }
+    if (!track_owner(ctx.get()))
+        return nullptr;
+    // Looked at, never switched: an adapter that is off has nothing connected to offer.
     BlzError err;
-    r = sd_bus_set_property(ctx->bus.get(), BLZ_BUS_NAME, ctx->path, BLZ_ADAPTER_IFACE, "Powered",
-                            err.get(), "b", 1);
+    int powered = 0;
+    r = sd_bus_get_property_trivial(ctx->bus.get(), BLZ_BUS_NAME, ctx->path, BLZ_ADAPTER_IFACE,
+                                    "Powered", err.get(), 'b', &powered);
     if (r < 0) {
         if (err.is(BLZ_ERR_UNKNOWN_OBJECT))
             blz_log("BLZ: Adapter %s not known", adapter);
         else
             blz_log("BLZ: bluetooth not power on: %s", err.message());
+        return nullptr;
+    }
+    if (!powered) {
+        blz_log("BLZ: bluetooth not power on: adapter %s is off", adapter);
         return nullptr;
     }
     return ctx.release();

@@ -29,6 +29,9 @@ int read_status(blz_context* ctx, const char* path, BlzError* err) {
 
 int on_device_changed(sd_bus_message* m, void* user, sd_bus_error*) {
     blz_dev* dev = static_cast<blz_dev*>(user);
+    // A forged "Connected" false would drop the tablet.
+    if (!blz_from_bluez(dev->ctx, m))
+        return 0;
     const char* iface = nullptr;
     if (sd_bus_message_read_basic(m, 's', &iface) < 0 || strcmp(iface, BLZ_DEVICE_IFACE) != 0)
         return 0;
@@ -142,7 +145,7 @@ void drop(blz_dev* dev, bool disconnect) {
     }
     BlzBusLock lock(ctx);
     dev->connect_slot.reset();
-    if (disconnect && dev->connected.load()) {
+    if (disconnect && dev->connected_here && dev->connected.load()) {
         BlzError err;
         if (sd_bus_call_method(ctx->bus.get(), BLZ_BUS_NAME, dev->path, BLZ_DEVICE_IFACE,
                                "Disconnect", err.get(), nullptr, "") < 0)
@@ -212,8 +215,9 @@ blz_dev* blz_connect(blz_context* ctx, const char* mac, blz_addr_type atype) {
     {
         BlzBusLock lock(ctx);
         sd_bus_slot* s = nullptr;
-        const int r = sd_bus_match_signal(ctx->bus.get(), &s, nullptr, dev->path, BLZ_PROPS_IFACE,
-                                          "PropertiesChanged", on_device_changed, dev);
+        const int r =
+            sd_bus_match_signal(ctx->bus.get(), &s, BLZ_BUS_NAME, dev->path, BLZ_PROPS_IFACE,
+                                "PropertiesChanged", on_device_changed, dev);
         dev->connect_slot.reset(s);
         if (r < 0) {
             blz_log("BLZ: Failed to watch %s: %s", dev->path, strerror(-r));
@@ -221,6 +225,9 @@ blz_dev* blz_connect(blz_context* ctx, const char* mac, blz_addr_type atype) {
         }
     }
     int result = 0;
+    // From here on the link is this client's doing (also when the call fails late: BlueZ may
+    // still be connecting), and a failure below takes it down again.
+    dev->connected_here = status != 1;
     if (status == 0) {
         result = connect_call(dev, /* known= */ true, atype);
     } else if (status == -1) {
@@ -298,6 +305,8 @@ namespace {
 
 int on_interfaces_added(sd_bus_message* m, void* user, sd_bus_error*) {
     blz_context* ctx = static_cast<blz_context*>(user);
+    if (!blz_from_bluez(ctx, m))
+        return 0;
     const char* path = nullptr;
     if (sd_bus_message_read_basic(m, 'o', &path) < 0 ||
         strncmp(path, ctx->path, strlen(ctx->path)) != 0 || ctx->scan_cb == nullptr)
@@ -340,7 +349,7 @@ bool blz_scan_start(blz_context* ctx, blz_scan_handler_t cb, void* user) {
     ctx->scan_cb = cb;
     ctx->scan_user = user;
     sd_bus_slot* s = nullptr;
-    int r = sd_bus_match_signal(ctx->bus.get(), &s, nullptr, "/", BLZ_OBJMGR_IFACE,
+    int r = sd_bus_match_signal(ctx->bus.get(), &s, BLZ_BUS_NAME, "/", BLZ_OBJMGR_IFACE,
                                 "InterfacesAdded", on_interfaces_added, ctx);
     ctx->scan_slot.reset(s);
     if (r < 0) {

@@ -15,6 +15,10 @@
 
 void blz_log(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Whether a signal comes from the BlueZ that owns "org.bluez" now; with the bus lock held (as
+// every callback is). Anything else is somebody on the bus pretending, and is dropped.
+bool blz_from_bluez(blz_context* ctx, sd_bus_message* m);
+
 // The bus lock. Leaving it wakes the pump (if another thread is the pump), because the calls
 // made under it may have read messages off the socket into the queue the pump dispatches from.
 class BlzBusLock {

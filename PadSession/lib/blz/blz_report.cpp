@@ -57,6 +57,11 @@ void report_loop(blz_char* ch, std::mutex* startLock, std::condition_variable* s
     ctx->pumping.store(false, std::memory_order_release);
     blz_progress(ctx);
     blz_log("report blz thread *o* ");
+    // Set only by this thread (blz_hand_over_report_thread); may free ch, dev and ctx.
+    if (ch->at_exit != nullptr) {
+        void (*fn)(void*) = ch->at_exit;
+        fn(ch->at_exit_arg);
+    }
 }
 
 } // namespace
@@ -77,13 +82,15 @@ bool blz_start_read_device_process(blz_char* ch, blz_notify_handler_t cb, void* 
     std::mutex startLock;
     std::condition_variable started;
     bool startDone = false;
+    // Held until the thread handle is stored: the thread delivers nothing before it has taken
+    // this lock, and a callback that ends its own stream takes the handle over.
+    std::unique_lock<std::mutex> lock(startLock);
     try {
         ch->dev->thread = std::thread(report_loop, ch, &startLock, &started, &startDone);
     } catch (const std::system_error& e) {
         blz_log("BLZ: report thread failed: %s", e.what());
         return false;
     }
-    std::unique_lock<std::mutex> lock(startLock);
     started.wait(lock, [&] { return startDone; });
     return true;
 }
@@ -94,4 +101,17 @@ void blz_end_read_device_process(blz_char* ch) {
     blz_kick(ch->ctx);
     if (dev->thread.joinable())
         dev->thread.join();
+}
+
+bool blz_on_report_thread(const blz_char* ch) {
+    return ch != nullptr && ch->dev != nullptr && ch->dev->thread.joinable() &&
+           ch->dev->thread.get_id() == std::this_thread::get_id();
+}
+
+std::thread blz_hand_over_report_thread(blz_char* ch, void (*at_exit)(void*), void* arg) {
+    blz_dev* dev = ch->dev;
+    dev->shutdown_thread.store(1, std::memory_order_release);
+    ch->at_exit = at_exit;
+    ch->at_exit_arg = arg;
+    return std::move(dev->thread);
 }

@@ -3,6 +3,7 @@
 #include <map>
 #include <stdio.h>
 #include <string.h>
+#include <thread>
 
 namespace zvtest {
 
@@ -52,6 +53,8 @@ ZvTabletOpenPatam BleClient::param() {
 
 void BleClient::onRead(void* context, th_u8* buf) {
     BleClient* self = static_cast<BleClient*>(context);
+    if (self->hook)
+        self->hook(buf);
     Report r;
     // The library hands over as many bytes as the USB road does.
     memcpy(r.data(), buf, r.size());
@@ -107,6 +110,18 @@ th_i16 BleSession::open(BleClient& c, ZvTabletOpenPatam* out) {
 std::vector<std::string> BleSession::logLines() {
     std::lock_guard<std::mutex> lock(g_logLock);
     return g_log;
+}
+
+bool BleSession::waitLog(const std::string& needle, int ms) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        for (const std::string& l : logLines())
+            if (l.find(needle) != std::string::npos)
+                return true;
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 } // namespace zvtest

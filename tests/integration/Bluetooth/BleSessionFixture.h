@@ -6,6 +6,7 @@
 
 #include <array>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -19,6 +20,8 @@ enum class BleBuild { Bluetooth, UsbOnly };
 class BleClient {
 public:
     using Report = std::array<th_u8, ZV_REPORT_DELIVER_LEN>;
+    // Runs on the report thread for every report, before it is recorded; set before opening.
+    std::function<void(const th_u8*)> hook;
     ZvTabletOpenPatam param();
     std::vector<Report> reports();
     bool waitReports(size_t n, int ms = 3000);
@@ -41,6 +44,8 @@ protected:
     BleClient& newClient();
     th_i16 open(BleClient& c, ZvTabletOpenPatam* out = nullptr);
     std::vector<std::string> logLines();
+    // Waits up to ms for a log line of the library that contains needle.
+    bool waitLog(const std::string& needle, int ms = 3000);
 
     PadSessionApi api;
 

@@ -33,9 +33,35 @@ protected:
     Context ctx;
 };
 
-TEST_F(BlzClient, InitPowersTheAdapterOnAndRefusesUnknownAdapters) {
-    EXPECT_TRUE(mock.adapterPowered()) << "the mock was really used: " << mock.failure();
+// The adapter is looked at, never switched: a user who turned Bluetooth off keeps it off.
+TEST_F(BlzClient, InitRefusesUnknownAndSwitchedOffAdaptersAndLeavesThemOff) {
     EXPECT_EQ(blz_init("hci7"), nullptr);
+    mock.setPowered(false);
+    EXPECT_EQ(blz_init("hci0"), nullptr);
+    EXPECT_FALSE(mock.adapterPowered()) << mock.failure();
+}
+
+// A BlueZ that does not answer costs a few seconds per call, not the bus library's 25.
+TEST_F(BlzClient, CallsToASlowBluezTimeOutInSeconds) {
+    BleTabletDesc desc;
+    desc.address = "AA:00:00:00:00:0C";
+    (void)mock.addTablet(desc);
+    blz_dev* d = blz_connect(ctx.get(), "aa:00:00:00:00:0c", BLZ_ADDR_UNKNOWN);
+    ASSERT_NE(d, nullptr);
+    blz_serv* s = blz_get_serv_from_uuid(d, kTabletService);
+    ASSERT_NE(s, nullptr);
+    blz_char* c = blz_get_char_from_uuid(s, kManufacturerChar);
+    ASSERT_NE(c, nullptr);
+    mock.slowDown("ReadValue", 8000);
+    uint8_t buf[32];
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(blz_char_read(c, buf, sizeof buf), -1);
+    const auto took = std::chrono::steady_clock::now() - t0;
+    EXPECT_GE(took, std::chrono::seconds(2));
+    EXPECT_LT(took, std::chrono::seconds(5));
+    blz_char_free(c);
+    blz_serv_free(s);
+    blz_release(d);
 }
 
 TEST_F(BlzClient, ConnectStatusOfUnknownConnectedAndSwitchedOffDevices) {

@@ -4,6 +4,7 @@
 // interface; Events() tells what the client under test did.
 #pragma once
 
+#include <functional>
 #include <stdint.h>
 #include <string>
 #include <sys/types.h>
@@ -29,6 +30,9 @@ struct BleTabletDesc {
     // Whether BlueZ has resolved its services; a connected device is, unless told otherwise.
     bool servicesResolved = true;
     bool tabletService = true; // without it, the device is somebody's keyboard
+    // Without it, the device offers the tablet service's (common serial-port) UUID and nothing
+    // that names its maker.
+    bool makerChar = true;
     std::string manufacturer = "ZERVA";
 };
 
@@ -79,8 +83,21 @@ public:
     void relink(const std::string& device);
     void allowConnectDevice(const std::string& address, const std::string& addressType);
 
-    // Adapter1 "Powered" of hci0: the client powers the adapter on when it starts.
+    // Adapter1 "Powered" of hci0; on when the mock starts.
     bool adapterPowered();
+    void setPowered(bool on);
+    // The next call of method ("ReadValue", "WriteValue") answers after delayMs, and the whole
+    // mock stands still meanwhile.
+    void slowDown(const std::string& method, unsigned delayMs);
+    // The next count reads of the characteristic fail.
+    void failReads(const std::string& charPath, unsigned count);
+
+    // Somebody else on the bus (a second connection that does not own "org.bluez") sends
+    // PropertiesChanged for path: broadcast, and addressed to every other client of the bus
+    // directly, as a local user can. Returns once the bus has taken the signals, so that
+    // whatever the mock sends afterwards reaches the clients behind them. False on failure.
+    bool forgeValue(const std::string& charPath, const std::vector<uint8_t>& value);
+    bool forgeConnected(const std::string& devicePath, bool connected);
     // "<Method> <path> [args]" lines, in the order the client caused them.
     std::vector<std::string> events();
     int count(const std::string& prefix);
@@ -93,6 +110,9 @@ private:
     // Sends a prepared call to the mock; the reply (or null, with the error recorded).
     sd_bus_message* send(sd_bus_message* call);
     std::string replyString(sd_bus_message* reply);
+    // appendValue adds the variant of the one changed property.
+    bool forge(const std::string& path, const char* iface, const char* property,
+               const std::function<int(sd_bus_message*)>& appendValue);
 
     pid_t _daemon = -1;
     pid_t _mock = -1;

@@ -5,6 +5,8 @@ Loaded by python3-dbusmock as a template. The org.bluez.Mock interface on "/" bu
 a test push notifications, drop links and read what the client did (Events).
 '''
 
+import time
+
 import dbus
 from gi.repository import GLib
 
@@ -25,6 +27,17 @@ CHAR_IFACE = 'org.bluez.GattCharacteristic1'
 EVENTS = []
 # Addresses that Adapter1.ConnectDevice accepts, with the address type they need.
 CONNECTABLE = {}
+# Method name -> milliseconds the next call of it sleeps before it answers (once). The sleep
+# stalls the whole mock, as a BlueZ stuck in a slow controller does.
+SLOW = {}
+# Characteristic path -> how many of its next reads fail.
+FAILING_READS = {}
+
+
+def maybe_slow(method):
+    delay = SLOW.pop(method, 0)
+    if delay:
+        time.sleep(delay / 1000.0)
 
 
 def event(text):
@@ -78,6 +91,11 @@ def dev_disconnect(device):
 
 def char_read(ch, options):
     event('ReadValue ' + ch.path)
+    maybe_slow('ReadValue')
+    if FAILING_READS.get(ch.path, 0) > 0:
+        FAILING_READS[ch.path] -= 1
+        raise dbus.exceptions.DBusException('Operation failed with ATT error: 0x0e',
+                                            name='org.bluez.Error.Failed')
     return dbus.Array(ch.props[CHAR_IFACE]['Value'], signature='y')
 
 
@@ -90,6 +108,7 @@ def emit_value(ch, value):
 def char_write(ch, value, options):
     value = [int(b) for b in value]
     event('WriteValue ' + ch.path + ' ' + ' '.join('%02x' % b for b in value))
+    maybe_slow('WriteValue')
     # A scripted answer to a command request (0xCD, command, ...), sent like the tablet does:
     # after the request, as a notification on the same characteristic.
     if len(value) >= 2 and value[0] == 0xCD and value[1] in ch.answers:
@@ -150,7 +169,7 @@ def AddAdapter(self, name):
     props = {
         'Address': dbus.String('00:AA:01:02:03:04', variant_level=1),
         'Name': dbus.String(name, variant_level=1),
-        'Powered': variant_bool(False),
+        'Powered': variant_bool(True),
         'Discovering': variant_bool(False),
     }
     self.AddObject(path, ADAPTER_IFACE, props, [
@@ -249,6 +268,25 @@ def Relink(self, device_path):
     set_props(device, DEVICE_IFACE, {'ServicesResolved': variant_bool(True)})
 
 
+@dbus.service.method(MOCK_IFACE, in_signature='b', out_signature='')
+def SetPowered(self, powered):
+    '''The user switches the adapter on or off.'''
+    set_props(mockobject.objects['/org/bluez/hci0'], ADAPTER_IFACE,
+              {'Powered': variant_bool(bool(powered))})
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='su', out_signature='')
+def SlowDown(self, method, delay_ms):
+    '''The next call of method (ReadValue, WriteValue) answers only after delay_ms.'''
+    SLOW[str(method)] = int(delay_ms)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='su', out_signature='')
+def FailReads(self, char_path, count):
+    '''The next count reads of the characteristic fail, as a radio hiccup does.'''
+    FAILING_READS[str(char_path)] = int(count)
+
+
 @dbus.service.method(MOCK_IFACE, in_signature='', out_signature='as')
 def Events(self):
     return dbus.Array(EVENTS, signature='s')
@@ -265,5 +303,8 @@ def load(mock, _parameters):
         ('Notify', 'say', 'b', Notify),
         ('DropLink', 's', '', DropLink),
         ('Relink', 's', '', Relink),
+        ('SetPowered', 'b', '', SetPowered),
+        ('SlowDown', 'su', '', SlowDown),
+        ('FailReads', 'su', '', FailReads),
         ('Events', '', 'as', Events),
     ])

@@ -57,6 +57,10 @@ TEST(ZvBleFraming, AnswerPayloadMovesToTheFrontAndTheRestIsCleared) {
     ASSERT_TRUE(zv_ble_take_answer(200, longAns.data(), longAns.size(), small, 8));
     EXPECT_EQ(small[7], 0x77);
     EXPECT_EQ(small[8], 0xEE);
+
+    // No buffer at all (the sanitizers' build sees any memcpy or strnlen on it).
+    EXPECT_TRUE(zv_ble_take_answer(200, longAns.data(), longAns.size(), nullptr, 0));
+    zv_ble_widen_model(nullptr, 0);
 }
 
 TEST(ZvBleFraming, AnswersToOtherCommandsAndRuntsAreRefused) {
