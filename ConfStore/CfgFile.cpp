@@ -1,9 +1,11 @@
 #include "CfgFile.h"
 
 #include "ZvLog.h"
+#include "ZvUniqueFd.h"
 
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -36,10 +38,71 @@ std::string dir_of(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+const char* base_of(const char* path) {
+    const char* slash = strrchr(path, '/');
+    return slash == nullptr ? path : slash + 1;
+}
+
+// Non-blocking only for the open: a FIFO would otherwise wait there for a writer.
+constexpr int READ_FLAGS = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+
+// The file a link names, opened when root or this process's own user made the link; -1 (errno
+// ELOOP) for anyone else's. The link is read through a descriptor of its own, so one swapped in
+// after its owner was checked is never the one followed.
+int open_trusted_link(const char* path) {
+    const ZvUniqueFd dir(::open(dir_of(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() < 0)
+        return -1;
+    const ZvUniqueFd link(openat(dir.get(), base_of(path), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    if (link.get() < 0 || fstat(link.get(), &st) != 0)
+        return -1;
+    char target[PATH_MAX];
+    const ssize_t n = S_ISLNK(st.st_mode) && (st.st_uid == 0 || st.st_uid == geteuid())
+                          ? readlinkat(link.get(), "", target, sizeof target)
+                          : -1;
+    if (n <= 0 || size_t(n) >= sizeof target) {
+        errno = ELOOP;
+        return -1;
+    }
+    target[n] = '\0';
+    return openat(dir.get(), target, READ_FLAGS);
+}
+
+CfgFileHandle open_regular(const char* path, bool trustOwnLinks) {
+    ZvUniqueFd fd(::open(path, READ_FLAGS));
+    if (fd.get() < 0 && errno == ELOOP && trustOwnLinks)
+        fd.reset(open_trusted_link(path));
+    if (fd.get() < 0) {
+        const int e = errno;
+        if (e == ELOOP)
+            zv_log_out(ZV_LL_WARN, "zvdc: %s is a symbolic link, not read", path);
+        errno = e;
+        return nullptr;
+    }
+    struct stat st;
+    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        zv_log_out(ZV_LL_WARN, "zvdc: %s is not a regular file, not read", path);
+        errno = EINVAL;
+        return nullptr;
+    }
+    const int fl = fcntl(fd.get(), F_GETFL);
+    if (fl >= 0)
+        (void)fcntl(fd.get(), F_SETFL, fl & ~O_NONBLOCK);
+    CfgFileHandle f{fdopen(fd.get(), "rb")};
+    if (f)
+        (void)fd.release();
+    return f;
+}
+
 } // namespace
 
 CfgFileHandle open_read(const char* path) {
-    return CfgFileHandle{fopen(path, "rbe")};
+    return open_regular(path, /* trustOwnLinks= */ true);
+}
+
+CfgFileHandle open_read_nofollow(const char* path) {
+    return open_regular(path, /* trustOwnLinks= */ false);
 }
 
 size_t read_some(FILE* f, void* buf, size_t n) {
@@ -63,18 +126,32 @@ AtomicFile::~AtomicFile() {
 
 bool AtomicFile::open(const char* target) {
     _target = target;
+    // The entry itself, not what a link there names: the desktop user can put anything in res/,
+    // and the root core must neither copy the owner and mode of a file elsewhere nor turn a FIFO
+    // or device into a file.
+    struct stat old;
+    const bool replacing = lstat(target, &old) == 0;
+    if (replacing && !S_ISREG(old.st_mode)) {
+        const bool link = S_ISLNK(old.st_mode);
+        zv_log_out(ZV_LL_ERR, "zvdc: %s is %s, not replaced", target,
+                   link ? "a symbolic link" : "not a regular file");
+        errno = link ? ELOOP : EINVAL;
+        return false;
+    }
+
     std::string tmpl = _target + ".XXXXXX";
     const int fd = mkostemp(&tmpl[0], O_CLOEXEC);
     if (fd < 0)
         return false;
     _temp = tmpl;
 
-    struct stat old;
-    if (stat(target, &old) == 0) {
+    if (replacing) {
+        // The desktop user's file stays theirs (the settings application writes it too); a
+        // set-id or sticky bit is never carried, whoever set it.
         if (geteuid() == 0 && fchown(fd, old.st_uid, old.st_gid) != 0)
             zv_log_out(ZV_LL_WARN, "zvdc: cannot keep the owner of %s: %s", target,
                        strerror(errno));
-        (void)fchmod(fd, old.st_mode & 07777);
+        (void)fchmod(fd, old.st_mode & 0777);
     } else {
         (void)fchmod(fd, new_file_mode());
     }

@@ -15,8 +15,16 @@ struct FileCloser {
 };
 using CfgFileHandle = std::unique_ptr<FILE, FileCloser>;
 
-// Opens for binary reading (close-on-exec); null when it cannot be opened.
+// Opens a regular file for binary reading (close-on-exec); null when it cannot be opened. A FIFO,
+// device or folder in its place is refused with a log line: it would block the reading thread
+// for good, or never end. A symbolic link is followed (one level, to a regular file) only when
+// root or this process's own user made it, as an installation or a test folder links in the
+// shipped files; one the desktop user put in the root core's way is refused (logged).
 CfgFileHandle open_read(const char* path);
+
+// The same for a per-model file, which the desktop user's settings folder holds and the root core
+// both reads and replaces: a symbolic link there is never followed, whoever made it.
+CfgFileHandle open_read_nofollow(const char* path);
 
 // Reads up to n bytes into buf; returns how many arrived (a short count at the end of the file).
 size_t read_some(FILE* f, void* buf, size_t n);
@@ -33,7 +41,10 @@ ZvCfgFileHead make_head(th_u32 size, th_u32 len);
 // only when every byte reached the disk, so that a reader in another process (the core and the
 // settings application share the per-model files) sees the old file or the new one, never a
 // part, and a crash or a full disk mid-write keeps the old file. The temporary file takes the
-// old file's mode (and owner, when we are root) so that the other process can still use it.
+// old file's permissions (and owner, when we are root) so that the other process can still use
+// it; set-id and sticky bits are never carried over. A target that is a symbolic link, FIFO,
+// device or folder is refused (logged): the rename would replace a link rather than write through
+// it, but its owner and mode must not be copied either, nor a device silently turned into a file.
 class AtomicFile {
 public:
     AtomicFile() = default;
@@ -42,7 +53,8 @@ public:
     // Removes the temporary file unless commit() succeeded.
     ~AtomicFile();
 
-    // False when the temporary file cannot be created (errno is kept).
+    // False when the target is refused (logged) or the temporary file cannot be created (errno is
+    // kept).
     bool open(const char* target);
     FILE* get() const { return _file.get(); }
     int fd() const;

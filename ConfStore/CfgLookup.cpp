@@ -8,7 +8,7 @@
 #include <memory>
 #include <stdio.h>
 #include <string.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 namespace zvcs {
 namespace {
@@ -60,12 +60,18 @@ th_i32 read_a_config(CfgKind kind, const char* sModel, void* p) {
 
 th_i32 read_a_user_config(const char* sModel, ZvUserConfig* p) {
     CfgPath own;
-    if (compose_user_path(sModel, own) && access(own.s, F_OK) != -1) {
-        flockfile(stdout);
-        fputs("zvs_access !=-1 ", stdout);
-        fflush(stdout);
-        funlockfile(stdout);
-        return read_a_user_config_from_file(own.s, p);
+    struct stat st;
+    if (compose_user_path(sModel, own) && lstat(own.s, &st) == 0) {
+        // A link, FIFO or device under the model's name is no settings file of ours: it is never
+        // followed or opened, and the template stands in (writes to it are refused as well).
+        if (S_ISREG(st.st_mode)) {
+            flockfile(stdout);
+            fputs("zvs_access !=-1 ", stdout);
+            fflush(stdout);
+            funlockfile(stdout);
+            return read_a_user_config_from_file(own.s, p);
+        }
+        zv_log_out(ZV_LL_WARN, "zvdc: %s is not a regular file, the template is used", own.s);
     }
 
     CfgPath path;

@@ -32,6 +32,7 @@ void set_cfg_path(const char* sDefaultPath, const char* sEditPath);
 // Single-record lookup by model (Tablet, Pen, TabletLayout, PenLayout).
 th_i32 read_a_config(CfgKind kind, const char* sModel, void* p);
 th_i32 read_a_user_config(const char* sModel, ZvUserConfig* p);
+// A symbolic link, FIFO, device or folder at sPath is refused (logged): CS_NO_FILE.
 th_i32 read_a_user_config_from_file(const char* sPath, ZvUserConfig* p);
 th_i32 write_a_user_config(const char* sModel, const ZvUserConfig* p);
 

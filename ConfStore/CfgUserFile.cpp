@@ -12,7 +12,7 @@
 namespace zvcs {
 
 th_i32 read_a_user_config_from_file(const char* sPath, ZvUserConfig* p) {
-    CfgFileHandle f = open_read(sPath);
+    CfgFileHandle f = open_read_nofollow(sPath);
     if (!f) {
         zv_log_out(ZV_LL_INFO, "read_a_user_config_from_file() open file faild : %s", sPath);
         return CS_NO_FILE;

@@ -35,15 +35,19 @@ ZV_EXPORT th_i32 zvdc_read_a_pen_layout(const char* sModel, ZvLayoutPen* p);
 
 // The user configuration of a model: the per-model file when it exists, else the template in
 // user.cfg (the generic "OEMFF_FFFF" record, overwritten by an exact match) copied into p->base;
-// p->apps are then untouched. 0, or ZVDC_NO_FILE when neither file can be opened.
+// p->apps are then untouched. 0, or ZVDC_NO_FILE when neither file can be opened. A symbolic link,
+// FIFO, device or folder under the per-model file's name is never followed or opened: the
+// template is read instead.
 ZV_EXPORT th_i32 zvdc_read_a_user_config(const char* sModel, ZvUserConfig* p);
 
 // Replaces the per-model file atomically. 0: written; ZVDC_NO_FILE: the file could not be
-// created or written completely, and the previous file is left as it was.
+// created or written completely, or the name holds a symbolic link, FIFO, device or folder, which
+// is left as it was (and so is a previous file). Set-id and sticky bits are never carried over.
 ZV_EXPORT th_i32 zvdc_write_a_user_config(const char* sModel, ZvUserConfig* p);
 
-// Reads a per-model file given by its path (version 1 is converted). 0, or ZVDC_NO_FILE. A short
-// file fills as much of *p as it holds and leaves the rest as it was.
+// Reads a per-model file given by its path (version 1 is converted). 0, or ZVDC_NO_FILE (also for
+// a symbolic link or anything but a regular file). A short file fills as much of *p as it holds
+// and leaves the rest as it was.
 ZV_EXPORT th_i32 zvdc_read_a_user_config_from_file(const char* sModelPath, ZvUserConfig* p);
 
 // List readers: up to size whole records as stored (not narrowed) into p[0..]; with a null p,

@@ -83,10 +83,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)zvcs::read_list(zvcs::CfgKind::PenLayout, l, 4);
         break;
     }
-    case 4:
+    case 4: {
         (void)zvcs::read_a_user_config("ZVM0000000", cfg.get());
         (void)zvcs::read_list(zvcs::CfgKind::UserTemplate, nullptr, 0);
+        std::unique_ptr<ZvUserCfg[]> u(new ZvUserCfg[2]);
+        (void)zvcs::read_list(zvcs::CfgKind::UserTemplate, u.get(), 2);
+        // The inspector's reader of a file given by its path.
+        (void)zvcs::read_list_file(zvcs::CfgKind::UserTemplate, path.c_str(), u.get(), 2);
         break;
+    }
     default:
         (void)zvcs::read_a_user_config("ZVM1060SLD", cfg.get());
         (void)zvcs::read_a_user_config_from_file(path.c_str(), cfg.get());

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <thread>
@@ -102,11 +103,27 @@ TEST_F(AtomicWrite, FailedWriteKeepsTheOldFileAndReportsIt) {
 }
 
 TEST_F(AtomicWrite, ReplacementKeepsTheFileMode) {
+    // The settings application and the core share the file: its owner (the desktop user, when
+    // the root core rewrites it) and permissions stay, but no set-id or sticky bit is carried.
+    const struct passwd* nobody = geteuid() == 0 ? getpwnam("nobody") : nullptr;
+    const uid_t owner = nobody != nullptr ? nobody->pw_uid : geteuid();
+    const gid_t group = nobody != nullptr ? nobody->pw_gid : getegid();
+    const struct {
+        mode_t before;
+        mode_t after;
+    } cases[] = {{0664, 0664}, {0600, 0600}, {04755, 0755}, {02644, 0644}, {01666, 0666}};
     auto c = config(0x11);
-    ASSERT_EQ(zvcs::write_a_user_config("ZVM1060SLD", c.get()), 0);
-    ASSERT_EQ(chmod(res("ZVM1060SLD.cfg").c_str(), 0664), 0);
-    ASSERT_EQ(zvcs::write_a_user_config("ZVM1060SLD", c.get()), 0);
-    struct stat st;
-    ASSERT_EQ(stat(res("ZVM1060SLD.cfg").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0664u);
+    for (const auto& m : cases) {
+        SCOPED_TRACE(m.before);
+        ASSERT_EQ(zvcs::write_a_user_config("ZVM1060SLD", c.get()), 0);
+        // chown first: it clears the set-id bits.
+        ASSERT_EQ(chown(res("ZVM1060SLD.cfg").c_str(), owner, group), 0);
+        ASSERT_EQ(chmod(res("ZVM1060SLD.cfg").c_str(), m.before), 0);
+        ASSERT_EQ(zvcs::write_a_user_config("ZVM1060SLD", c.get()), 0);
+        struct stat st;
+        ASSERT_EQ(stat(res("ZVM1060SLD.cfg").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, m.after);
+        EXPECT_EQ(st.st_uid, owner);
+        EXPECT_EQ(st.st_gid, group);
+    }
 }
