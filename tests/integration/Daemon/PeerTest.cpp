@@ -160,5 +160,10 @@ TEST_F(PeerTest, AfterAFloodTheCoreIsBoundedAndAnswersAGenuineRequest) {
     EXPECT_TRUE(ui->waitFor(ZVMC_REPLY | ZVMC_UI_TABLET_NUM, 1, 10000)) << "no answer";
     const long grown = rssKb(core) - before;
     RecordProperty("rssGrowthKb", int(grown));
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' own shadow and history memory grows with every record handled.
+    (void)grown;
+#else
     EXPECT_LT(grown, 8 * 1024) << "kB";
+#endif
 }
