@@ -3,6 +3,7 @@
 // messages (a tablet came, a wheel step), to name the user that bound programs run as, or to
 // grow the core by calling faster than it handles records.
 #include "DaemonFixture.h"
+#include "ZvOtherUserProcess.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -51,41 +52,6 @@ long rssKb(pid_t pid) {
     return -1;
 }
 
-// A process of another user than this test's (nobody's when the test runs as root): the pid a
-// forged record claims. A core that believed the pid would take that user for the sender.
-class OtherUsersProcess {
-public:
-    OtherUsersProcess() {
-        const passwd* pw = getpwnam("nobody");
-        if (geteuid() != 0 || pw == nullptr) {
-            _pid = 1;
-            return;
-        }
-        _uid = pw->pw_uid;
-        const gid_t gid = pw->pw_gid;
-        _child = fork();
-        if (_child == 0) {
-            if (setgroups(0, nullptr) == 0 && setgid(gid) == 0 && setuid(_uid) == 0)
-                pause();
-            _exit(1);
-        }
-        _pid = _child;
-    }
-    ~OtherUsersProcess() {
-        if (_child > 0) {
-            kill(_child, SIGKILL);
-            waitpid(_child, nullptr, 0);
-        }
-    }
-    pid_t pid() const { return _pid; }
-    uid_t uid() const { return _uid; }
-
-private:
-    pid_t _pid = 0;
-    pid_t _child = 0;
-    uid_t _uid = 0;
-};
-
 } // namespace
 
 class PeerTest : public DaemonTest {};
@@ -93,7 +59,7 @@ class PeerTest : public DaemonTest {};
 TEST_F(PeerTest, AClientCanNeitherSetOffSelfMessagesNorNameTheDesktopUser) {
     core = startCore("");
     ASSERT_TRUE(ui->waitCore(10000)) << output();
-    OtherUsersProcess other;
+    ZvOtherUserProcess other;
     ASSERT_GT(other.pid(), 0);
     QDBusConnection bus = QDBusConnection::sessionBus();
 

@@ -2,6 +2,7 @@
 // while the settings application is not on the bus, and what the core takes from a client of the
 // bus that is not the core itself (any client can call the core's methods).
 #include "BusHarness.h"
+#include "ZvOtherUserProcess.h"
 #include "ZvUcApp.h"
 #include "ZvUcReceiver.h"
 #include "ZvUcSenders.h"
@@ -61,41 +62,6 @@ size_t logged(const std::string& text) {
 QByteArray bytesOf(const ZvMsg& m) {
     return QByteArray(reinterpret_cast<const char*>(&m), int(sizeof m));
 }
-
-// A process of a user other than this test's, whose pid a forged record claims: a core that
-// trusted the pid would take that user for the sender.
-class OtherUsersProcess {
-public:
-    OtherUsersProcess() {
-        if (geteuid() != 0) {
-            _pid = 1; // root's
-            return;
-        }
-        const passwd* pw = getpwnam("nobody");
-        if (pw == nullptr)
-            return;
-        const uid_t uid = pw->pw_uid;
-        const gid_t gid = pw->pw_gid;
-        _child = fork();
-        if (_child == 0) {
-            if (setgroups(0, nullptr) == 0 && setgid(gid) == 0 && setuid(uid) == 0)
-                pause();
-            _exit(1);
-        }
-        _pid = _child;
-    }
-    ~OtherUsersProcess() {
-        if (_child > 0) {
-            kill(_child, SIGKILL);
-            waitpid(_child, nullptr, 0);
-        }
-    }
-    pid_t pid() const { return _pid; }
-
-private:
-    pid_t _pid = 0;
-    pid_t _child = 0;
-};
 
 } // namespace
 
@@ -206,7 +172,7 @@ TEST_F(Exchange, BinaryMessageFromTheCoresOwnConnectionReachesTheCoreOnTheMainTh
 // Another client can neither inject the core's self messages nor pass for another user: whatever
 // pid its records claim, they reach the core with the uid and pid the bus reports for it.
 TEST_F(Exchange, AnotherClientCannotPassForTheCoreOrForAnotherUser) {
-    OtherUsersProcess other;
+    ZvOtherUserProcess other;
     ASSERT_GT(other.pid(), 0);
     struct Case {
         const char* what;
