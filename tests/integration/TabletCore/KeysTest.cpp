@@ -17,14 +17,7 @@ namespace zvtest {
 namespace {
 
 ZvEkey key_binding(unsigned code, bool ctrl = false, bool shift = false, th_u32 extra = 0) {
-    ZvEkey ek;
-    memset(&ek, 0, sizeof ek);
-    ek.funcBit = ZVEF_KBTN | extra;
-    ek.kbtn.bCtrl = ctrl;
-    ek.kbtn.bShift = shift;
-    ek.kbtn.len = 1;
-    ek.kbtn.kbKeys[0].code = static_cast<th_u8>(code);
-    return ek;
+    return binding(ZVEF_KBTN | extra, code, ctrl, shift);
 }
 
 std::vector<KeyEvent> press(std::vector<unsigned> codes) {
@@ -346,23 +339,19 @@ const HeldCase kHeldCases[] = {
 INSTANTIATE_TEST_SUITE_P(Ends, HeldKey, ::testing::ValuesIn(kHeldCases),
                          [](const ::testing::TestParamInfo<HeldCase>& i) { return i.param.name; });
 
-// The button events (value per event) of code in these groups that reach the desktop.
+// The values of code's button events in these groups that reach the desktop.
 std::vector<int> button_values(const std::vector<ZvCapGroup>& groups, unsigned code) {
     std::vector<int> v;
-    for (const ZvCapGroup& g : groups) {
-        for (const ZvCapEvent& e : g.events) {
-            if (e.type == EV_KEY && e.code == code && e.passes())
-                v.push_back(e.value);
-        }
-    }
+    for (const auto& b : delivered_buttons(groups))
+        if (b.first == static_cast<int>(code))
+            v.push_back(b.second);
     return v;
 }
 
 TEST_F(WorkerTest, BoundMouseButtonIsReleasedOnTheDeviceThatGotThePress) {
     auto uc = userCfg(kActiveModel);
     uc->base.app0.bHek = 1;
-    memset(&uc->base.app0.heks[2], 0, sizeof(ZvEkey));
-    uc->base.app0.heks[2].funcBit = ZVEF_MOUSE_RIGHT;
+    uc->base.app0.heks[2] = binding(ZVEF_MOUSE_RIGHT);
     storeUserCfg(kActiveModel, *uc);
     plug(tablet(kActiveModel));
     // Pressed in range, released after the pen left (kind 0); then pressed while away and

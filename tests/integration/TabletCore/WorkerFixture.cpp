@@ -292,4 +292,30 @@ std::vector<unsigned char> touch(unsigned id) {
             0};
 }
 
+ZvEkey binding(th_u32 funcBit, unsigned key, bool ctrl, bool shift) {
+    ZvEkey ek;
+    memset(&ek, 0, sizeof ek);
+    ek.funcBit = funcBit;
+    if (key != 0) {
+        ek.kbtn.bCtrl = ctrl;
+        ek.kbtn.bShift = shift;
+        ek.kbtn.len = 1;
+        ek.kbtn.kbKeys[0].code = static_cast<th_u8>(key);
+    }
+    return ek;
+}
+
+Buttons delivered_buttons(const std::vector<ZvCapGroup>& groups) {
+    Buttons out;
+    for (const ZvCapGroup& g : groups) {
+        for (const ZvCapEvent& e : g.events) {
+            const bool button = (e.code >= BTN_MOUSE && e.code <= BTN_TASK) ||
+                                e.code == BTN_STYLUS || e.code == BTN_STYLUS2;
+            if (e.passes() && e.type == EV_KEY && button)
+                out.emplace_back(e.code, e.value);
+        }
+    }
+    return out;
+}
+
 } // namespace zvtest

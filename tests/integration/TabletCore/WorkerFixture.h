@@ -86,4 +86,11 @@ std::vector<unsigned char> slider(unsigned char pos, unsigned control = 0);
 std::vector<unsigned char> dial(unsigned char step, unsigned char number = 1);
 std::vector<unsigned char> touch(unsigned id);
 
+// A binding of funcBit; with a key, the combination of that key with Ctrl and Shift as asked.
+ZvEkey binding(th_u32 funcBit, unsigned key = 0, bool ctrl = false, bool shift = false);
+
+using Buttons = std::vector<std::pair<int, int>>; // code, value
+// The button events in these groups that reach the desktop (past the input core's filter).
+Buttons delivered_buttons(const std::vector<ZvCapGroup>& groups);
+
 } // namespace zvtest
