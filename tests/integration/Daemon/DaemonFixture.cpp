@@ -84,11 +84,15 @@ std::string scrolling_ring_script(const std::string& device, int waitMs, int ste
 }
 
 void DaemonTest::SetUpTestSuite() {
+    startDesktop(3840, 2160);
+}
+
+void DaemonTest::startDesktop(int width, int height) {
     // One bus for the whole program, since Qt reads its address once; the bus first.
     if (bus != nullptr)
         return;
     bus = new ZvDBusDaemon();
-    xvfb = new ZvXvfb();
+    xvfb = new ZvXvfb(width, height);
     if (xvfb->available())
         (void)xvfb->setMonitors(ZvXvfb::one());
     if (bus->available())
@@ -112,7 +116,7 @@ void DaemonTest::SetUp() {
     ASSERT_TRUE(ui != nullptr && ui->ready()) << (ui ? ui->reason() : "");
     ui->clear();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    _dir = std::string(ZV_BINARY_DIR) + "/tests/integration/Daemon/run/" + info->name();
+    _dir = runRoot() + "/" + info->name();
     remove_tree(_dir);
     ASSERT_EQ(system(("mkdir -p " + _dir + "/res " + _dir + "/libs").c_str()), 0);
     // A copy, not a link: the core finds libs/, res/ and log.conf through /proc/self/exe.
@@ -133,6 +137,10 @@ void DaemonTest::SetUp() {
     ASSERT_NE(at, std::string::npos);
     conf.replace(at, strlen("/var/log/zerva/ZervaCore.log"), _dir + "/core.log");
     writeLogConf(conf);
+}
+
+std::string DaemonTest::runRoot() const {
+    return ZV_BINARY_DIR "/tests/integration/Daemon/run";
 }
 
 void DaemonTest::TearDown() {
@@ -160,10 +168,12 @@ pid_t DaemonTest::startCore(const std::string& scenario, std::vector<std::string
         if (strncmp(*e, "LD_PRELOAD=", 11) != 0 && strncmp(*e, "ASAN_OPTIONS=", 13) != 0)
             env.emplace_back(*e);
     }
-    env.push_back(std::string("LD_PRELOAD=") + ZV_TABLETSIM_LIB + " " + ZV_UINPUTCAP_LIB);
-    env.push_back("ZV_TABLETSIM_SCENARIO=" + _dir + "/scenario.sim");
-    env.push_back("ZV_TABLETSIM_TRACE=" + _dir + "/trace");
-    env.push_back("ZV_UINPUTCAP_LOG=" + _dir + "/cap");
+    if (standIns()) {
+        env.push_back(std::string("LD_PRELOAD=") + ZV_TABLETSIM_LIB + " " + ZV_UINPUTCAP_LIB);
+        env.push_back("ZV_TABLETSIM_SCENARIO=" + _dir + "/scenario.sim");
+        env.push_back("ZV_TABLETSIM_TRACE=" + _dir + "/trace");
+        env.push_back("ZV_UINPUTCAP_LOG=" + _dir + "/cap");
+    }
     env.push_back("ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0");
     std::vector<char*> envp;
     for (auto& e : env)

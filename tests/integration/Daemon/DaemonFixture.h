@@ -1,7 +1,7 @@
 // The daemon end to end: the real ZervaCore, copied into a folder of the test's own with libs/,
 // res/ and log.conf beside it, started with the simulated tablet and the uinput capture in front
 // (LD_PRELOAD), on a private session bus and a private Xvfb, with UiPeer playing the settings
-// application.
+// application. The real-kernel tier derives from it and starts the core without the stand-ins.
 #pragma once
 
 #include "UiPeer.h"
@@ -24,8 +24,15 @@ public:
 protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
+    // The bus, an X server of this size with one 1920x1080 monitor at its origin, and the
+    // settings application's stand-in; once per program.
+    static void startDesktop(int width, int height);
     void SetUp() override;
     void TearDown() override;
+    // False: the core meets the real hidapi and the real /dev/uinput (the real-kernel tier).
+    virtual bool standIns() const { return true; }
+    // The folder that holds each test's folder.
+    virtual std::string runRoot() const;
 
     // Starts the core in dir() with this scenario; returns its pid (-1 on failure).
     pid_t startCore(const std::string& scenario, std::vector<std::string> args = {"-d"});
