@@ -20,6 +20,8 @@ std::condition_variable g_openEnded;
 // two tablets, and a full list drops its oldest entry.
 constexpr size_t kHeldMax = 8;
 char g_held[kHeldMax][ZV_SESSION_KEY_LEN];
+// The kernel's address of each held-back device when it was held back (0: not known).
+unsigned g_heldAddress[kHeldMax];
 size_t g_heldCount = 0;
 
 // Shuts the HID layer down when the library is unloaded, after the sessions have closed; not
@@ -236,8 +238,10 @@ th_i16 ZvPadSession::holdBack(void* context) {
             return ZV_OK;
         if (g_heldCount == kHeldMax) {
             memmove(g_held[0], g_held[1], sizeof g_held[0] * (kHeldMax - 1));
+            memmove(g_heldAddress, g_heldAddress + 1, sizeof g_heldAddress[0] * (kHeldMax - 1));
             --g_heldCount;
         }
+        g_heldAddress[g_heldCount] = ZvUsb::deviceAddress(key);
         snprintf(g_held[g_heldCount++], ZV_SESSION_KEY_LEN, "%s", key);
         zv_log_out(ZV_LL_NOTICE, "held back until unplugged: %s", key);
         return ZV_OK;
@@ -265,8 +269,14 @@ void ZvPadSession::forgetDetached(const char* const* keys, size_t count) {
             zv_log_out(ZV_LL_INFO, "held-back device gone: %s", g_held[i]);
             continue;
         }
-        if (kept != i)
+        if (g_heldAddress[i] != 0 && ZvUsb::deviceAddress(g_held[i]) != g_heldAddress[i]) {
+            zv_log_out(ZV_LL_INFO, "held-back device plugged in again: %s", g_held[i]);
+            continue;
+        }
+        if (kept != i) {
             memcpy(g_held[kept], g_held[i], sizeof g_held[i]);
+            g_heldAddress[kept] = g_heldAddress[i];
+        }
         ++kept;
     }
     g_heldCount = kept;

@@ -52,9 +52,10 @@ public:
     static th_i16 holdBack(void* context);
     // Whether the device of this key was held back. With the pool lock held.
     static bool isHeldBack(const char* key);
-    // Keeps only the held-back devices among `keys` (those attached now): a device that comes
-    // back after leaving is a new plug (the USB back end also gives it a new address, so a new
-    // key). With the pool lock held.
+    // Keeps only the held-back devices among `keys` (those attached now) that kept their
+    // kernel address: a device that comes back after leaving is a new plug, also when it came
+    // back to the same port, so under the same key, before anybody enumerated. With the pool
+    // lock held.
     static void forgetDetached(const char* const* keys, size_t count);
     static bool probeUsb(char* path);
     static bool probeBle(char* path);

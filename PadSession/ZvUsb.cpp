@@ -65,6 +65,31 @@ void ZvUsb::deviceKey(const char* path, char* key, size_t keySize) {
     key[n] = '\0';
 }
 
+unsigned ZvUsb::deviceAddress(const char* key) {
+    // The device's folder in sysfs is the key up to the configuration. Only digits, dots and
+    // dashes: nothing that could climb out of the folder.
+    char name[ZV_SESSION_KEY_LEN] = {};
+    size_t n = 0;
+    for (; key != nullptr && key[n] != '\0' && key[n] != ':' && n + 1 < sizeof name; ++n) {
+        const char c = key[n];
+        if ((c < '0' || c > '9') && c != '.' && c != '-')
+            return 0;
+        name[n] = c;
+    }
+    if (n == 0 || key[n] != ':')
+        return 0;
+    char path[64];
+    snprintf(path, sizeof path, "/sys/bus/usb/devices/%s/devnum", name);
+    FILE* f = fopen(path, "re");
+    if (f == nullptr)
+        return 0;
+    unsigned address = 0;
+    if (fscanf(f, "%u", &address) != 1)
+        address = 0;
+    fclose(f);
+    return address;
+}
+
 void ZvUsb::shiftAnswer(th_u8* buf, th_u32 bufLen, int received) {
     if (received < 0 || bufLen == 0)
         return;

@@ -34,6 +34,11 @@ public:
     // The key shared by all interfaces of one physical device: the path without its interface
     // suffix (the last two characters). Always terminated; cut to keySize - 1 characters.
     static void deviceKey(const char* path, char* key, size_t keySize);
+    // The kernel's address of the USB device of a key ("<bus>-<ports>:<config>"), which it gives
+    // anew each time the device is plugged in; 0 when the key names no USB device we can see.
+    // The key alone cannot tell a re-plug: it is made of the bus and port, the same again when
+    // the tablet comes back to the same socket.
+    static unsigned deviceAddress(const char* key);
     // Turns a feature report as the device sent it (report id in byte 0, payload from byte 2,
     // `received` bytes) into the answer the caller reads: payload from byte 0, nothing after the
     // payload but zeros.
