@@ -1,0 +1,159 @@
+// The latency the driver adds, next to the kernel's own path for the same reports: from a report
+// leaving the USB/IP server to its event on an evdev node, both read with monotonic stamps in one
+// run. The kernel's path (usbhid and hid-generic turning a standard digitizer report into evdev
+// events) is the floor a driver in user space can approach. Reported, not asserted.
+#include "KernelFixture.h"
+
+#include <linux/input.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <thread>
+
+namespace {
+
+constexpr int kReports = 400;
+constexpr int kPeriodUs = 4000;
+
+struct Percentiles {
+    double p50 = 0, p99 = 0;
+};
+
+Percentiles percentiles(std::vector<double> v) {
+    Percentiles p;
+    if (v.empty())
+        return p;
+    std::sort(v.begin(), v.end());
+    p.p50 = v[v.size() / 2];
+    p.p99 = v[std::min(v.size() - 1, v.size() * 99 / 100)];
+    return p;
+}
+
+struct Frame {
+    int64_t ns = 0;
+    int x = 0;
+};
+
+// Frames that moved the pen's X, in order: the stamp and the new X of each.
+std::vector<Frame> x_frames(const std::vector<ZvEvdevEvent>& events) {
+    std::vector<Frame> frames;
+    Frame f;
+    bool moved = false;
+    for (const ZvEvdevEvent& e : events) {
+        if (e.type == EV_ABS && e.code == ABS_X) {
+            moved = true;
+            f.x = e.value;
+        }
+        if (e.type == EV_SYN && e.code == SYN_REPORT) {
+            if (moved) {
+                f.ns = e.ns;
+                frames.push_back(f);
+            }
+            moved = false;
+        }
+    }
+    return frames;
+}
+
+int report_x(int i) {
+    return 2000 + 40 * i;
+}
+
+} // namespace
+
+class KernelLatency : public KernelTest {
+protected:
+    // Plays the reports, one every kPeriodUs, and the microseconds from each report's delivery
+    // to the frame it became on the node that reader reads. Frames are matched to reports by
+    // their X, which xOf gives for report i's X on that node, so a report lost on the way is
+    // told apart from one that is late.
+    std::vector<double> measure(ZvEvdevReader& reader, const char* path,
+                                const std::function<double(int)>& xOf) {
+        // The pen handler takes the first report after an open for stale and drops it; a report
+        // away from the measured ones goes first, so that every measured one counts.
+        EXPECT_TRUE(tablet->inject(0, pen_at(tabletsim::kPenHover, 1000, 1000)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        reader.clear();
+        const size_t before = tablet->deliveries().size();
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < kReports; ++i) {
+            std::this_thread::sleep_until(start + std::chrono::microseconds(kPeriodUs * i));
+            EXPECT_TRUE(
+                tablet->inject(0, pen_at(tabletsim::kPenHover | tabletsim::kPenTip, report_x(i),
+                                         3000 + 20 * i, static_cast<uint16_t>(1000 + i))));
+        }
+        const auto events = reader.waitUntil(
+            [&](const std::vector<ZvEvdevEvent>& e) {
+                const std::vector<Frame> f = x_frames(e);
+                return !f.empty() && std::abs(f.back().x - xOf(kReports - 1)) <= 10;
+            },
+            10000);
+        std::vector<usbipsim::Delivery> sent = tablet->deliveries();
+        sent.erase(sent.begin(), sent.begin() + static_cast<long>(std::min(before, sent.size())));
+        EXPECT_EQ(sent.size(), static_cast<size_t>(kReports)) << path;
+        // X steps by at least 30 units on both nodes: the nearest report within a third of a step.
+        std::vector<double> us;
+        std::string missing;
+        size_t next = 0;
+        for (const Frame& f : x_frames(events)) {
+            while (next < sent.size() && xOf(static_cast<int>(next)) < f.x - 10) {
+                missing += " " + std::to_string(next);
+                ++next;
+            }
+            if (next < sent.size() && std::abs(xOf(static_cast<int>(next)) - f.x) <= 10) {
+                us.push_back(static_cast<double>(f.ns - sent[next].ns) / 1000.0);
+                ++next;
+            }
+        }
+        EXPECT_EQ(us.size(), static_cast<size_t>(kReports))
+            << path << ": reports without their frame:" << missing;
+        return us;
+    }
+};
+
+TEST_F(KernelLatency, DriverPathNextToTheKernelsOwn) {
+    // The driver's path: the core holds the tablet and writes the virtual pen.
+    startCoreReady();
+    ZvEvdevReader pen;
+    openEvdev(pen, "Zerva pen");
+    plug(tabletScenario());
+    ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 0, 20000)) << output();
+    const std::vector<double> driver = measure(pen, "driver", [](int i) {
+        // The whole tablet on the whole X screen, in the virtual pen's 40000 units.
+        return report_x(i) * 40000.0 / kMaxX;
+    });
+    ASSERT_EQ(kill(core, SIGUSR1), 0);
+    ASSERT_EQ(waitExit(core, 15000), 0) << output();
+    tablet.reset();
+
+    // The kernel's path: the same bytes under a digitizer report descriptor, with no core
+    // running, left to usbhid and hid-generic.
+    plug(tabletScenario(), usbipsim::ReportKind::Digitizer);
+    ZvEvdevReader kernel;
+    const std::string node = ZvEvdevReader::findNode("Zerva", 15000, /* prefix= */ true);
+    ASSERT_NE(node, "") << "hid-generic made no input device of the digitizer";
+    ASSERT_TRUE(kernel.open(node)) << kernel.reason();
+    ASSERT_TRUE(kernel.hasCode(EV_ABS, ABS_PRESSURE)) << node << " is not a pen";
+    const std::vector<double> floor = measure(kernel, "kernel", [](int i) { return report_x(i); });
+
+    const Percentiles d = percentiles(driver);
+    const Percentiles k = percentiles(floor);
+    char text[512];
+    snprintf(text, sizeof text,
+             "reports %d every %d us (TCG guest)\n"
+             "driver  (USB/IP -> libusb -> core -> uinput -> evdev): p50 %.0f us  p99 %.0f us\n"
+             "kernel  (USB/IP -> usbhid -> hid-generic -> evdev):   p50 %.0f us  p99 %.0f us\n"
+             "ratio   driver / kernel: p50 %.2f  p99 %.2f\n",
+             kReports, kPeriodUs, d.p50, d.p99, k.p50, k.p99, k.p50 > 0 ? d.p50 / k.p50 : 0,
+             k.p99 > 0 ? d.p99 / k.p99 : 0);
+    printf("%s", text);
+    if (const char* results = getenv("ZV_GUEST_RESULTS"))
+        std::ofstream(std::string(results) + "/latency.txt") << text;
+    EXPECT_GT(d.p50, 0);
+    EXPECT_GT(k.p50, 0);
+}

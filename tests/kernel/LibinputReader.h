@@ -1,0 +1,69 @@
+// What a desktop's compositor or X input driver makes of the guest's input devices: a libinput
+// context on seat0 through udev (so udev's properties decide what each device is, as on a
+// desktop), read on a thread of its own. Each event is kept as a small record.
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct libinput;
+struct udev;
+
+struct ZvLiEvent {
+    int type = 0; // enum libinput_event_type
+    std::string device;
+    uint64_t usec = 0;
+    // Tablet tool events: position in screen pixels of the screen size given to start(), the
+    // normalised pressure, the tip state (1 down) and proximity (1 in).
+    double x = 0, y = 0, pressure = 0;
+    int tip = -1;
+    int proximity = -1;
+    // Buttons and keys: the code and 1 pressed / 0 released.
+    unsigned code = 0;
+    int state = -1;
+};
+
+class ZvLibinputReader {
+public:
+    ZvLibinputReader() = default;
+    ~ZvLibinputReader();
+    ZvLibinputReader(const ZvLibinputReader&) = delete;
+    ZvLibinputReader& operator=(const ZvLibinputReader&) = delete;
+
+    // Builds the context, assigns seat0 and starts reading. Positions are transformed to a
+    // screen of width x height pixels. False with reason() on failure.
+    bool start(int width, int height);
+    const std::string& reason() const { return _reason; }
+
+    // Names of the devices libinput took, and whether the one named has a capability
+    // (enum libinput_device_capability), waiting up to ms.
+    bool waitDevice(const std::string& name, int capability, int ms);
+
+    std::vector<ZvLiEvent> events();
+    std::vector<ZvLiEvent> waitUntil(const std::function<bool(const std::vector<ZvLiEvent>&)>& pred,
+                                     int ms);
+    void clear();
+
+private:
+    void run();
+    void drain();
+
+    udev* _udev = nullptr;
+    libinput* _li = nullptr;
+    int _stop = -1;
+    int _width = 0;
+    int _height = 0;
+    std::string _reason;
+    std::thread _thread;
+    std::mutex _lock;
+    std::condition_variable _cv;
+    std::vector<ZvLiEvent> _events;
+    std::vector<std::pair<std::string, unsigned>> _devices; // name, capability bits
+};
+
+// Readable name of an event type, for failure messages.
+const char* zv_li_type_name(int type);
