@@ -212,7 +212,10 @@ void EventDetect::loop() {
     if (!sock.usable()) {
         zv_log_out(ZV_LL_ERR, "EventDetect: no uevent socket: %s", strerror(errno));
     } else {
-        const int size = 1024;
+        // Plugging a tablet in sends a burst of a dozen uevents (device, interfaces, HID, hiddev,
+        // hidraw, binds), and this thread may be slow to read them: a buffer of a kilobyte or two
+        // drops the hidraw one that matters, and the tablet would never be opened.
+        const int size = kUeventBufferBytes;
         (void)setsockopt(sock.get(), SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
         struct sockaddr_nl addr;
         memset(&addr, 0, sizeof addr);
@@ -242,6 +245,13 @@ void EventDetect::loop() {
         char buf[2048];
         memset(buf, 0, sizeof buf);
         const ssize_t got = recv(sock.get(), buf, sizeof buf - 1, 0);
+        if (got < 0 && errno == ENOBUFS) {
+            // Events were lost all the same: one of them may have been a tablet's. The probe
+            // behind this message opens only a tablet that is really waiting.
+            zv_log_out(ZV_LL_WARN, "EventDetect: uevents were lost; looking for tablets");
+            notify_core_msg(ZVMC_CORE_USB_ON);
+            continue;
+        }
         if (got <= 0)
             continue;
         printf("--> %s\n", buf);

@@ -46,6 +46,9 @@ public:
     // The uevents handled so far (tests).
     unsigned eventsSeen() const { return _seen.load(); }
 
+    // The uevent socket's receive buffer: room for the bursts of a plug with a slow reader.
+    static constexpr int kUeventBufferBytes = 256 * 1024;
+
 private:
     static void* detect(void* self);
     void loop();

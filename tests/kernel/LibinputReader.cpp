@@ -1,8 +1,11 @@
 #include "LibinputReader.h"
 
+#include "EvdevReader.h"
+
 #include <libinput.h>
 #include <libudev.h>
 
+#include <algorithm>
 #include <chrono>
 #include <errno.h>
 #include <fcntl.h>
@@ -91,7 +94,15 @@ void ZvLibinputReader::drain() {
             for (libinput_device_capability c : kCapabilities)
                 caps |= libinput_device_has_capability(dev, c) ? 1u << c : 0u;
             std::lock_guard<std::mutex> g(_lock);
-            _devices.emplace_back(e.device, caps);
+            _devices.push_back(Device{e.device, libinput_device_get_sysname(dev), caps});
+            break;
+        }
+        case LIBINPUT_EVENT_DEVICE_REMOVED: {
+            const std::string sysname = libinput_device_get_sysname(dev);
+            std::lock_guard<std::mutex> g(_lock);
+            _devices.erase(std::remove_if(_devices.begin(), _devices.end(),
+                                          [&](const Device& d) { return d.sysname == sysname; }),
+                           _devices.end());
             break;
         }
         case LIBINPUT_EVENT_TABLET_TOOL_AXIS:
@@ -138,10 +149,14 @@ void ZvLibinputReader::drain() {
 }
 
 bool ZvLibinputReader::waitDevice(const std::string& name, int capability, int ms) {
+    const std::string node = ZvEvdevReader::findNode(name, ms);
+    if (node.empty())
+        return false;
+    const std::string sysname = node.substr(node.rfind('/') + 1);
     std::unique_lock<std::mutex> g(_lock);
     return _cv.wait_for(g, std::chrono::milliseconds(ms), [&] {
-        for (const auto& d : _devices) {
-            if (d.first == name && (d.second & (1u << capability)) != 0)
+        for (const Device& d : _devices) {
+            if (d.name == name && d.sysname == sysname && (d.caps & (1u << capability)) != 0)
                 return true;
         }
         return false;

@@ -39,8 +39,9 @@ public:
     bool start(int width, int height);
     const std::string& reason() const { return _reason; }
 
-    // Names of the devices libinput took, and whether the one named has a capability
-    // (enum libinput_device_capability), waiting up to ms.
+    // Waits up to ms until libinput holds the input device of this name that is there now (the
+    // core replaces its pen device, so an earlier one of the same name does not count) with
+    // this capability (enum libinput_device_capability).
     bool waitDevice(const std::string& name, int capability, int ms);
 
     std::vector<ZvLiEvent> events();
@@ -62,7 +63,12 @@ private:
     std::mutex _lock;
     std::condition_variable _cv;
     std::vector<ZvLiEvent> _events;
-    std::vector<std::pair<std::string, unsigned>> _devices; // name, capability bits
+    struct Device {
+        std::string name;
+        std::string sysname; // "event4"
+        unsigned caps = 0;   // capability bits
+    };
+    std::vector<Device> _devices; // those libinput holds now
 };
 
 // Readable name of an event type, for failure messages.
