@@ -78,7 +78,7 @@ unsigned ZvUsb::deviceAddress(const char* key) {
     }
     if (n == 0 || key[n] != ':')
         return 0;
-    char path[64];
+    char path[sizeof name + 32];
     snprintf(path, sizeof path, "/sys/bus/usb/devices/%s/devnum", name);
     FILE* f = fopen(path, "re");
     if (f == nullptr)
