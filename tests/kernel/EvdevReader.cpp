@@ -8,9 +8,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <fstream>
-#include <poll.h>
 #include <string.h>
-#include <sys/eventfd.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -26,17 +24,11 @@ std::string device_name(const std::string& eventDir) {
 } // namespace
 
 ZvEvdevReader::~ZvEvdevReader() {
-    if (_thread.joinable()) {
-        const uint64_t one = 1;
-        (void)!write(_stop, &one, sizeof one);
-        _thread.join();
-    }
+    _watch.stop(); // before the device it reads goes
     if (_dev != nullptr)
         libevdev_free(_dev);
     if (_fd >= 0)
         close(_fd);
-    if (_stop >= 0)
-        close(_stop);
 }
 
 std::string ZvEvdevReader::findNode(const std::string& name, int ms, bool prefix) {
@@ -81,12 +73,10 @@ bool ZvEvdevReader::open(const std::string& node) {
         _reason = node + ": cannot switch to the monotonic clock";
         return false;
     }
-    _stop = eventfd(0, EFD_CLOEXEC);
-    if (_stop < 0) {
-        _reason = std::string("eventfd: ") + strerror(errno);
+    if (!_watch.start(_fd, [this] { drain(); })) {
+        _reason = std::string("no reader thread: ") + strerror(errno);
         return false;
     }
-    _thread = std::thread([this] { run(); });
     return true;
 }
 
@@ -94,57 +84,27 @@ bool ZvEvdevReader::hasCode(unsigned type, unsigned code) const {
     return _dev != nullptr && libevdev_has_event_code(_dev, type, code) != 0;
 }
 
-void ZvEvdevReader::run() {
-    pollfd fds[2] = {{_fd, POLLIN, 0}, {_stop, POLLIN, 0}};
+void ZvEvdevReader::drain() {
+    input_event ev;
+    unsigned flags = LIBEVDEV_READ_FLAG_NORMAL;
     for (;;) {
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
+        const int rc = libevdev_next_event(_dev, flags, &ev);
+        if (rc == LIBEVDEV_READ_STATUS_SYNC) {
+            flags = LIBEVDEV_READ_FLAG_SYNC; // the kernel dropped events: resynchronise
+        } else if (rc == -EAGAIN && flags == LIBEVDEV_READ_FLAG_SYNC) {
+            flags = LIBEVDEV_READ_FLAG_NORMAL;
+            continue;
+        } else if (rc != LIBEVDEV_READ_STATUS_SUCCESS) {
             return;
         }
-        if (fds[1].revents != 0 || (fds[0].revents & (POLLERR | POLLHUP)) != 0)
-            return;
-        input_event ev;
-        unsigned flags = LIBEVDEV_READ_FLAG_NORMAL;
-        for (;;) {
-            const int rc = libevdev_next_event(_dev, flags, &ev);
-            if (rc == LIBEVDEV_READ_STATUS_SYNC) {
-                flags = LIBEVDEV_READ_FLAG_SYNC; // the kernel dropped events: resynchronise
-            } else if (rc == -EAGAIN && flags == LIBEVDEV_READ_FLAG_SYNC) {
-                flags = LIBEVDEV_READ_FLAG_NORMAL;
-                continue;
-            } else if (rc != LIBEVDEV_READ_STATUS_SUCCESS) {
-                break;
-            }
-            ZvEvdevEvent e;
-            e.ns = static_cast<int64_t>(ev.input_event_sec) * 1000000000 +
-                   static_cast<int64_t>(ev.input_event_usec) * 1000;
-            e.type = ev.type;
-            e.code = ev.code;
-            e.value = ev.value;
-            std::lock_guard<std::mutex> g(_lock);
-            _events.push_back(e);
-            _cv.notify_all();
-        }
+        ZvEvdevEvent e;
+        e.ns = static_cast<int64_t>(ev.input_event_sec) * 1000000000 +
+               static_cast<int64_t>(ev.input_event_usec) * 1000;
+        e.type = ev.type;
+        e.code = ev.code;
+        e.value = ev.value;
+        _log.add(e);
     }
-}
-
-std::vector<ZvEvdevEvent> ZvEvdevReader::events() {
-    std::lock_guard<std::mutex> g(_lock);
-    return _events;
-}
-
-std::vector<ZvEvdevEvent>
-ZvEvdevReader::waitUntil(const std::function<bool(const std::vector<ZvEvdevEvent>&)>& pred,
-                         int ms) {
-    std::unique_lock<std::mutex> g(_lock);
-    (void)_cv.wait_for(g, std::chrono::milliseconds(ms), [&] { return pred(_events); });
-    return _events;
-}
-
-void ZvEvdevReader::clear() {
-    std::lock_guard<std::mutex> g(_lock);
-    _events.clear();
 }
 
 std::vector<std::pair<int, int>> zv_key_events(const std::vector<ZvEvdevEvent>& events) {

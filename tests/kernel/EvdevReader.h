@@ -3,12 +3,11 @@
 // USB/IP server and of the tests), and a thread of its own collects them until destruction.
 #pragma once
 
-#include <condition_variable>
-#include <functional>
-#include <mutex>
+#include "EventLog.h"
+
 #include <stdint.h>
 #include <string>
-#include <thread>
+#include <utility>
 #include <vector>
 
 struct libevdev;
@@ -36,25 +35,18 @@ public:
     const std::string& reason() const { return _reason; }
     bool hasCode(unsigned type, unsigned code) const;
 
-    // Every event so far (SYN_REPORT included).
-    std::vector<ZvEvdevEvent> events();
-    // Waits until pred holds for the events so far, up to ms; the events either way.
-    std::vector<ZvEvdevEvent>
-    waitUntil(const std::function<bool(const std::vector<ZvEvdevEvent>&)>& pred, int ms);
-    void clear();
+    // Every event so far (SYN_REPORT included), waiting and clearing: see ZvEventLog.
+    ZvEventLog<ZvEvdevEvent>& log() { return _log; }
 
 private:
-    void run();
+    void drain();
 
     std::string _node;
     std::string _reason;
     int _fd = -1;
-    int _stop = -1;
     libevdev* _dev = nullptr;
-    std::thread _thread;
-    std::mutex _lock;
-    std::condition_variable _cv;
-    std::vector<ZvEvdevEvent> _events;
+    ZvEventLog<ZvEvdevEvent> _log;
+    ZvFdWatcher _watch;
 };
 
 // The key events (EV_KEY code and value) among events, in order.

@@ -71,7 +71,7 @@ TEST_F(KernelTier, StrokeReachesLibinputWithRisingPressure) {
     ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 0, 20000)) << output();
     ASSERT_TRUE(li.waitDevice("Zerva pen", LIBINPUT_DEVICE_CAP_TABLET_TOOL, 10000))
         << "libinput did not take the virtual pen for a tablet\n"
-        << describe(li.events());
+        << describe(li.log().all());
 
     const int n = 40;
     auto xAt = [](int i) { return 5080 + i * 1000; };
@@ -84,7 +84,7 @@ TEST_F(KernelTier, StrokeReachesLibinputWithRisingPressure) {
             pen_at(kPenHover | kPenTip, xAt(i), yAt(i), static_cast<uint16_t>(200 + i * 200)));
     stroke.push_back(pen_at(kPenHover, xAt(n), yAt(n)));
     play(*tablet, stroke);
-    const auto ev = li.waitUntil(
+    const auto ev = li.log().waitUntil(
         [](const std::vector<ZvLiEvent>& e) {
             return std::count_if(e.begin(), e.end(), [](const ZvLiEvent& x) {
                        return x.type == LIBINPUT_EVENT_TABLET_TOOL_TIP && x.tip == 0;
@@ -161,14 +161,14 @@ TEST_F(KernelTier, LowerBarrelButtonIsOneRightClick) {
                           x.state == 0;
                }) > 0;
     };
-    (void)li.waitUntil(released, 5000);
+    (void)li.log().waitUntil(released, 5000);
     std::this_thread::sleep_for(std::chrono::milliseconds(300)); // anything that follows late
     std::vector<std::pair<unsigned, int>> buttons;
-    for (const ZvLiEvent& e : li.events())
+    for (const ZvLiEvent& e : li.log().all())
         if (e.type == LIBINPUT_EVENT_POINTER_BUTTON || e.type == LIBINPUT_EVENT_TABLET_TOOL_BUTTON)
             buttons.emplace_back(e.code, e.state);
     const std::vector<std::pair<unsigned, int>> one{{BTN_RIGHT, 1}, {BTN_RIGHT, 0}};
-    EXPECT_EQ(buttons, one) << describe(li.events());
+    EXPECT_EQ(buttons, one) << describe(li.log().all());
 }
 
 // An express key bound to Undo types Ctrl+Z on the virtual keyboard, as evdev and libinput see.
@@ -183,10 +183,10 @@ TEST_F(KernelTier, ExpressKeyBoundToUndoTypesCtrlZ) {
     play(*tablet, {tabletsim::keys_report(0x02), tabletsim::keys_report(0)}, 50000);
     const std::vector<std::pair<int, int>> ctrlZ{
         {KEY_LEFTCTRL, 1}, {KEY_Z, 1}, {KEY_Z, 0}, {KEY_LEFTCTRL, 0}};
-    const auto keys = zv_key_events(kbd.waitUntil(
+    const auto keys = zv_key_events(kbd.log().waitUntil(
         [](const std::vector<ZvEvdevEvent>& e) { return zv_key_events(e).size() >= 4; }, 5000));
     EXPECT_EQ(keys, ctrlZ);
-    const auto ev = li.waitUntil(
+    const auto ev = li.log().waitUntil(
         [](const std::vector<ZvLiEvent>& e) {
             return count_of(e, LIBINPUT_EVENT_KEYBOARD_KEY) >= 4;
         },

@@ -78,7 +78,7 @@ protected:
         // away from the measured ones goes first, so that every measured one counts.
         EXPECT_TRUE(tablet->inject(0, pen_at(tabletsim::kPenHover, 1000, 1000)));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        reader.clear();
+        reader.log().clear();
         const size_t before = tablet->deliveries().size();
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < kReports; ++i) {
@@ -87,7 +87,7 @@ protected:
                 tablet->inject(0, pen_at(tabletsim::kPenHover | tabletsim::kPenTip, report_x(i),
                                          3000 + 20 * i, static_cast<uint16_t>(1000 + i))));
         }
-        const auto events = reader.waitUntil(
+        const auto events = reader.log().waitUntil(
             [&](const std::vector<ZvEvdevEvent>& e) {
                 const std::vector<Frame> f = x_frames(e);
                 return !f.empty() && std::abs(f.back().x - xOf(kReports - 1)) <= 10;

@@ -5,13 +5,9 @@
 #include <libinput.h>
 #include <libudev.h>
 
-#include <algorithm>
-#include <chrono>
 #include <errno.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <string.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 namespace {
@@ -35,17 +31,11 @@ const libinput_device_capability kCapabilities[] = {
 } // namespace
 
 ZvLibinputReader::~ZvLibinputReader() {
-    if (_thread.joinable()) {
-        const uint64_t one = 1;
-        (void)!write(_stop, &one, sizeof one);
-        _thread.join();
-    }
+    _watch.stop(); // before the context it reads goes
     if (_li != nullptr)
         libinput_unref(_li);
     if (_udev != nullptr)
         udev_unref(_udev);
-    if (_stop >= 0)
-        close(_stop);
 }
 
 bool ZvLibinputReader::start(int width, int height) {
@@ -61,24 +51,12 @@ bool ZvLibinputReader::start(int width, int height) {
         _reason = "libinput cannot take seat0";
         return false;
     }
-    _stop = eventfd(0, EFD_CLOEXEC);
     drain(); // the devices there already
-    _thread = std::thread([this] { run(); });
-    return true;
-}
-
-void ZvLibinputReader::run() {
-    pollfd fds[2] = {{libinput_get_fd(_li), POLLIN, 0}, {_stop, POLLIN, 0}};
-    for (;;) {
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
-            return;
-        }
-        if (fds[1].revents != 0)
-            return;
-        drain();
+    if (!_watch.start(libinput_get_fd(_li), [this] { drain(); })) {
+        _reason = std::string("no reader thread: ") + strerror(errno);
+        return false;
     }
+    return true;
 }
 
 void ZvLibinputReader::drain() {
@@ -88,23 +66,12 @@ void ZvLibinputReader::drain() {
         e.type = libinput_event_get_type(ev);
         libinput_device* dev = libinput_event_get_device(ev);
         e.device = libinput_device_get_name(dev);
+        e.sysname = libinput_device_get_sysname(dev);
         switch (libinput_event_get_type(ev)) {
-        case LIBINPUT_EVENT_DEVICE_ADDED: {
-            unsigned caps = 0;
+        case LIBINPUT_EVENT_DEVICE_ADDED:
             for (libinput_device_capability c : kCapabilities)
-                caps |= libinput_device_has_capability(dev, c) ? 1u << c : 0u;
-            std::lock_guard<std::mutex> g(_lock);
-            _devices.push_back(Device{e.device, libinput_device_get_sysname(dev), caps});
+                e.caps |= libinput_device_has_capability(dev, c) ? 1u << c : 0u;
             break;
-        }
-        case LIBINPUT_EVENT_DEVICE_REMOVED: {
-            const std::string sysname = libinput_device_get_sysname(dev);
-            std::lock_guard<std::mutex> g(_lock);
-            _devices.erase(std::remove_if(_devices.begin(), _devices.end(),
-                                          [&](const Device& d) { return d.sysname == sysname; }),
-                           _devices.end());
-            break;
-        }
         case LIBINPUT_EVENT_TABLET_TOOL_AXIS:
         case LIBINPUT_EVENT_TABLET_TOOL_PROXIMITY:
         case LIBINPUT_EVENT_TABLET_TOOL_TIP:
@@ -142,9 +109,7 @@ void ZvLibinputReader::drain() {
             break;
         }
         libinput_event_destroy(ev);
-        std::lock_guard<std::mutex> g(_lock);
-        _events.push_back(std::move(e));
-        _cv.notify_all();
+        _log.add(std::move(e));
     }
 }
 
@@ -153,32 +118,20 @@ bool ZvLibinputReader::waitDevice(const std::string& name, int capability, int m
     if (node.empty())
         return false;
     const std::string sysname = node.substr(node.rfind('/') + 1);
-    std::unique_lock<std::mutex> g(_lock);
-    return _cv.wait_for(g, std::chrono::milliseconds(ms), [&] {
-        for (const Device& d : _devices) {
-            if (d.name == name && d.sysname == sysname && (d.caps & (1u << capability)) != 0)
-                return true;
+    // The node's latest appearance in the log: added with the capability, and not removed since.
+    const auto holds = [&](const std::vector<ZvLiEvent>& events) {
+        bool held = false;
+        for (const ZvLiEvent& e : events) {
+            if (e.sysname != sysname || e.device != name)
+                continue;
+            if (e.type == LIBINPUT_EVENT_DEVICE_ADDED)
+                held = (e.caps & (1u << capability)) != 0;
+            else if (e.type == LIBINPUT_EVENT_DEVICE_REMOVED)
+                held = false;
         }
-        return false;
-    });
-}
-
-std::vector<ZvLiEvent> ZvLibinputReader::events() {
-    std::lock_guard<std::mutex> g(_lock);
-    return _events;
-}
-
-std::vector<ZvLiEvent>
-ZvLibinputReader::waitUntil(const std::function<bool(const std::vector<ZvLiEvent>&)>& pred,
-                            int ms) {
-    std::unique_lock<std::mutex> g(_lock);
-    (void)_cv.wait_for(g, std::chrono::milliseconds(ms), [&] { return pred(_events); });
-    return _events;
-}
-
-void ZvLibinputReader::clear() {
-    std::lock_guard<std::mutex> g(_lock);
-    _events.clear();
+        return held;
+    };
+    return holds(_log.waitUntil(holds, ms));
 }
 
 const char* zv_li_type_name(int type) {

@@ -3,11 +3,9 @@
 // desktop), read on a thread of its own. Each event is kept as a small record.
 #pragma once
 
-#include <condition_variable>
-#include <functional>
-#include <mutex>
+#include "EventLog.h"
+
 #include <string>
-#include <thread>
 #include <vector>
 
 struct libinput;
@@ -16,6 +14,8 @@ struct udev;
 struct ZvLiEvent {
     int type = 0; // enum libinput_event_type
     std::string device;
+    std::string sysname; // of the device's node, "event4"
+    unsigned caps = 0;   // device added: 1 << each enum libinput_device_capability it has
     uint64_t usec = 0;
     // Tablet tool events: position in screen pixels of the screen size given to start(), the
     // normalised pressure, the tip state (1 down) and proximity (1 in).
@@ -44,31 +44,18 @@ public:
     // this capability (enum libinput_device_capability).
     bool waitDevice(const std::string& name, int capability, int ms);
 
-    std::vector<ZvLiEvent> events();
-    std::vector<ZvLiEvent> waitUntil(const std::function<bool(const std::vector<ZvLiEvent>&)>& pred,
-                                     int ms);
-    void clear();
+    ZvEventLog<ZvLiEvent>& log() { return _log; }
 
 private:
-    void run();
     void drain();
 
     udev* _udev = nullptr;
     libinput* _li = nullptr;
-    int _stop = -1;
     int _width = 0;
     int _height = 0;
     std::string _reason;
-    std::thread _thread;
-    std::mutex _lock;
-    std::condition_variable _cv;
-    std::vector<ZvLiEvent> _events;
-    struct Device {
-        std::string name;
-        std::string sysname; // "event4"
-        unsigned caps = 0;   // capability bits
-    };
-    std::vector<Device> _devices; // those libinput holds now
+    ZvEventLog<ZvLiEvent> _log;
+    ZvFdWatcher _watch;
 };
 
 // Readable name of an event type, for failure messages.

@@ -1,5 +1,6 @@
 // The bytes the simulated USB tablet puts on the wire and in its descriptors, checked against
-// the layouts a kernel reads them with.
+// the layouts a kernel reads them with. Every PDU's way through the encoder and decoder, and the
+// refusal of short or unknown ones, is the server tests' fake host at work.
 #include "UsbDescriptors.h"
 #include "UsbIpWire.h"
 
@@ -7,7 +8,6 @@
 
 #include <map>
 #include <string.h>
-#include <tuple>
 
 namespace {
 
@@ -32,44 +32,6 @@ TEST(UsbIpWire, CmdSubmitIsBigEndianWithTheSetupAsIs) {
     const usbipsim::Setup s = usbipsim::decode_setup(h.setup);
     EXPECT_EQ(s.value, 0x0100);
     EXPECT_EQ(s.length, 64);
-}
-
-TEST(UsbIpWire, EveryPduSurvivesARoundTrip) {
-    Header h[4];
-    h[0].command = usbipsim::kCmdSubmit;
-    h[0].transferLength = 12;
-    h[0].numberOfPackets = -1;
-    h[0].setup = {1, 2, 3, 4, 5, 6, 7, 8};
-    h[1].command = usbipsim::kRetSubmit;
-    h[1].status = -71;
-    h[1].actualLength = 12;
-    h[1].errorCount = 3;
-    h[2].command = usbipsim::kCmdUnlink;
-    h[2].unlinkSeqnum = 0xDEADBEEF;
-    h[3].command = usbipsim::kRetUnlink;
-    h[3].status = -104;
-    for (const Header& in : h) {
-        uint8_t b[usbipsim::kHeaderSize];
-        ASSERT_TRUE(usbipsim::encode_header(in, b));
-        Header out;
-        ASSERT_TRUE(usbipsim::decode_header(b, sizeof b, &out));
-        EXPECT_EQ(std::tie(out.command, out.transferLength, out.numberOfPackets, out.setup,
-                           out.status, out.actualLength, out.errorCount, out.unlinkSeqnum),
-                  std::tie(in.command, in.transferLength, in.numberOfPackets, in.setup, in.status,
-                           in.actualLength, in.errorCount, in.unlinkSeqnum));
-    }
-}
-
-TEST(UsbIpWire, ShortOrUnknownHeadersAreRefused) {
-    uint8_t b[usbipsim::kHeaderSize] = {0, 0, 0, 1};
-    Header sentinel;
-    sentinel.seqnum = 4242;
-    EXPECT_FALSE(usbipsim::decode_header(b, sizeof b - 1, &sentinel));
-    b[3] = 5;
-    EXPECT_FALSE(usbipsim::decode_header(b, sizeof b, &sentinel));
-    memset(b, 0xFF, sizeof b);
-    EXPECT_FALSE(usbipsim::decode_header(b, sizeof b, &sentinel));
-    EXPECT_EQ(sentinel.seqnum, 4242u);
 }
 
 // What a HID parser learns from a report descriptor: the bits of each (type, report id) and
