@@ -46,6 +46,7 @@ asan: deps
 	      -DCMAKE_BUILD_TYPE=Debug -DZV_BUILD_BENCH=OFF $(CMAKE_ARGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/dbus/qt-lsan.supp \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
