@@ -16,12 +16,7 @@
 
 namespace zvuc {
 
-const char kCoreService[] = "org.Zerva.QtDBus.Msg.core";
-const char kUiService[] = "org.Zerva.QtDBus.Msg";
-
 namespace {
-
-const int kUiCallTimeoutMs = 3000;
 
 void logProcLine(const char* what, const char* model) {
     const QByteArray when =
@@ -50,7 +45,7 @@ void CoreReciveThread::run() {
         zv_log_out(ZV_LL_DEBUG, "InitCoreDBus SessionBus is not connect");
     } else {
         zv_log_out(ZV_LL_DEBUG, "InitCoreDBus SessionBus is connect");
-        if (!bus.registerService(kCoreService)) {
+        if (!bus.registerService(kZvCoreService)) {
             zv_log_out(ZV_LL_ERR, "Register CORE_SERVICE_NAME service error\n\t%s",
                        qPrintable(bus.lastError().message()));
         } else {
@@ -73,7 +68,7 @@ void CoreReciveThread::run() {
     exec();
     if (ok) {
         bus.unregisterObject(QStringLiteral("/"));
-        (void)bus.unregisterService(kCoreService);
+        (void)bus.unregisterService(kZvCoreService);
     }
 }
 
@@ -105,10 +100,10 @@ void CoreSenderThread::run() {
             zv_log_out(ZV_LL_DEBUG, "ConnectToUIDBus SessionBus is not connect");
             continue;
         }
-        QDBusMessage call = QDBusMessage::createMethodCall(kUiService, QStringLiteral("/"),
+        QDBusMessage call = QDBusMessage::createMethodCall(kZvUiService, QStringLiteral("/"),
                                                            QString(), QStringLiteral("UIMsgProc"));
         call << QVariant::fromValue(ZvDBusMsg(msg));
-        const QDBusMessage reply = bus.call(call, QDBus::Block, kUiCallTimeoutMs);
+        const QDBusMessage reply = bus.call(call, QDBus::Block, kZvCallTimeoutMs);
         const bool ok = reply.type() == QDBusMessage::ReplyMessage &&
                         !reply.arguments().isEmpty() && reply.arguments().first().toBool();
         if (ok && !_connected)

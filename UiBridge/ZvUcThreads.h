@@ -2,6 +2,7 @@
 // own event loop, the other two on their queue's condition.
 #pragma once
 
+#include "ZvBusNames.h"
 #include "ZvUcQueue.h"
 #include "ZvUcReceiver.h"
 #include "ZvUcSenders.h"
@@ -14,9 +15,6 @@
 #include <mutex>
 
 namespace zvuc {
-
-extern const char kCoreService[];
-extern const char kUiService[];
 
 // Registers the core's service and object, then idles in its event loop until stopped.
 class CoreReciveThread : public QThread {

@@ -1,0 +1,102 @@
+// The settings application's controller: turns the core's records into calls on the user
+// interface, keeps the device list in step with the core, and sends the pages' requests. It lives
+// on the GUI thread; so do all its handlers.
+#pragma once
+
+#include "LogicCenterInterface.h"
+#include "MsgAdapter.h"
+#include "TabletManager.h"
+
+#include <QHash>
+#include <QString>
+
+#include <chrono>
+#include <memory>
+
+class LogicCenter : public LogicCenterInterface {
+public:
+    // A tablet-information request that had no answer (the core closed that tablet meanwhile)
+    // is asked again after this long, on a later tablet list that still names the model.
+    static constexpr std::chrono::milliseconds kInfoRetry{9000};
+
+    LogicCenter();
+    ~LogicCenter() override;
+    LogicCenter(const LogicCenter&) = delete;
+    LogicCenter& operator=(const LogicCenter&) = delete;
+
+    virtual TabletManager* GetTabletManager() { return &m_devices; }
+    MsgAdapter* adapter() { return m_pMsgAdapter.get(); }
+
+    // The percentage shown for the battery byte the core reports.
+    static int batteryPercent(th_u8 battery);
+
+    void Destory() override;
+    void CoreRunError(int error) override;
+    void SetUIMsgInterface(UIMsgInterface* ui) override { m_pUIMsgInterface = ui; }
+    void TabletNum(const ZvMsg& msg) override;
+    void TabletInfo(const ZvMsg& msg) override;
+    void AdminState(const ZvMsg& msg) override;
+    void BatteryValue(const ZvMsg& msg) override;
+    void LedState(const ZvMsg& msg) override;
+    void DialState(const ZvMsg& msg) override;
+    void THKeyState(const ZvMsg& msg) override;
+    void TScreenState(const ZvMsg& msg) override;
+    void LedLightLevel(const ZvMsg& msg) override;
+    void SleepLevel(const ZvMsg& msg) override;
+    void TabletOpen(const ZvMsg& msg) override;
+    void TabletClose(const ZvMsg& msg) override;
+    void SwitchDisplay(const ZvMsg& msg) override;
+    void SwitchMouseMode(const ZvMsg& msg) override;
+    void ShowMekMenu(const ZvMsg& msg) override;
+    void ShowEKeyValue(const ZvMsg& msg) override;
+    void ShowMainWindow() override;
+    void DefaultProc(const ZvMsg& msg) override;
+    void DisConnect() override;
+
+    void UI_Quit() override;
+    void UI_GetTabletNum() override;
+    void UI_GetTabletInfo() override;
+    void UI_SendCfgChange() override;
+    void UI_SendMonitorChange(int idx) override;
+    void UI_SendPhysicsScreenChange() override;
+    void UI_SendCalibrateStart() override;
+    void UI_SendCalibrateEnd() override;
+    void UI_GetAdmin() override;
+    void UI_SendRunaAsAdmin() override;
+    void UI_SendChangeCurTablet(QString model) override;
+    void UI_GetBatteryInfo() override;
+    void UI_GetLedInfo() override;
+    void UI_SendLedState(bool on) override;
+    void UI_GetDialInfo() override;
+    void UI_SendDialState(bool on) override;
+    void UI_GetTHkeyInfo() override;
+    void UI_SendTHKeyState(bool open) override;
+    void UI_GetTScreenInfo() override;
+    void UI_SendTSCreenState(bool open) override;
+    void UI_GetLedLight() override;
+    void UI_SendLedLightLevel(int level) override;
+    void UI_GetSleepInfo() override;
+    void UI_SendSleepLevel(int level) override;
+
+    bool UI_SetCurrentDevIdx(int idx) override;
+    int UI_GetCurrentDevIdx() override;
+    QString UI_GetDevName(int idx) override;
+    QString UI_GetDevModel(int idx) override;
+    QString UI_GetDevFullModel(int idx) override;
+
+private:
+    // The current tablet's model; empty (and nothing is to be sent) without devices.
+    QString current() const { return m_devices.CurrentModel(); }
+    // Tells the pages which tablet is current now (an empty model: none); they re-read the
+    // device list then.
+    void connectCurrent();
+
+    UIMsgInterface* m_pUIMsgInterface = nullptr;
+    TabletManager m_devices;
+    // Models asked for with a tablet-information request and not answered yet.
+    QHash<QString, std::chrono::steady_clock::time_point> m_infoAsked;
+    // A tablet list has been answered since the start (or since the core came back).
+    bool m_listSeen = false;
+    // Last, so that its threads stop before anything they reach goes away.
+    std::unique_ptr<MsgAdapter> m_pMsgAdapter;
+};

@@ -1,0 +1,69 @@
+#include "TabletManager.h"
+
+Tablet* TabletManager::Find(const QString& model) const {
+    for (const auto& t : m_devs)
+        if (t->model() == model)
+            return t.get();
+    return nullptr;
+}
+
+Tablet* TabletManager::At(int idx) const {
+    return idx >= 0 && idx < Count() ? m_devs[size_t(idx)].get() : nullptr;
+}
+
+Tablet* TabletManager::Add(const ZvTabletCfg& cfg) {
+    auto t = std::make_unique<Tablet>(cfg);
+    if (t->model().isEmpty() || Find(t->model()) != nullptr)
+        return nullptr;
+    m_devs.push_back(std::move(t));
+    if (m_cur < 0)
+        m_cur = 0;
+    return m_devs.back().get();
+}
+
+bool TabletManager::Remove(const QString& model) {
+    for (size_t i = 0; i < m_devs.size(); ++i) {
+        if (m_devs[i]->model() != model)
+            continue;
+        m_devs.erase(m_devs.begin() + long(i));
+        if (m_devs.empty())
+            m_cur = -1;
+        else if (int(i) < m_cur)
+            --m_cur;
+        else if (int(i) == m_cur)
+            m_cur = 0;
+        return true;
+    }
+    return false;
+}
+
+void TabletManager::RemoveAll() {
+    m_devs.clear();
+    m_cur = -1;
+}
+
+QString TabletManager::CurrentModel() const {
+    const Tablet* t = Current();
+    return t != nullptr ? t->model() : QString();
+}
+
+bool TabletManager::SetCurrent(int idx) {
+    if (At(idx) == nullptr)
+        return false;
+    m_cur = idx;
+    return true;
+}
+
+QStringList TabletManager::Models() const {
+    QStringList out;
+    for (const auto& t : m_devs)
+        out << t->model();
+    return out;
+}
+
+QStringList TabletManager::Names() const {
+    QStringList out;
+    for (const auto& t : m_devs)
+        out << t->name();
+    return out;
+}
