@@ -68,6 +68,9 @@ protected:
     static ZvDBusDaemon* bus;
     static ZvXvfb* xvfb;
     static UiPeer* ui;
+    // False before startDesktop: the real settings application's end takes the stand-in's place
+    // on the bus (ui stays null).
+    static bool withUiPeer;
     pid_t core = -1;
 
 private:
