@@ -77,10 +77,6 @@ void MsgAdapter::stop() {
     m_send.wait();
 }
 
-void MsgAdapter::MakeDefaultMsg(tagZVMsg& msg) {
-    memset(&msg, 0, sizeof msg);
-}
-
 void MsgAdapter::ReceivegMsg(tagZVMsg& msg) {
     if (!m_stopped)
         (void)m_proc.AddMsg(msg);

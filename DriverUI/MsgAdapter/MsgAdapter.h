@@ -33,9 +33,6 @@ public:
     void stop();
     // True once "org.Zerva.QtDBus.Msg" and the receiver are registered (waiting up to timeoutMs).
     bool waitRegistered(int timeoutMs) { return m_recive.waitRegistered(timeoutMs); }
-    const UISendThread& sender() const { return m_send; }
-
-    static void MakeDefaultMsg(tagZVMsg& msg);
     // From the receiving thread.
     void ReceivegMsg(tagZVMsg& msg) override;
 

@@ -20,7 +20,6 @@ public:
 
     // The unique name that owns the core's service now (empty: none), as the bus announced it.
     void setCoreOwner(const QString& owner) { m_coreOwner = owner; }
-    unsigned refused() const { return m_refused; }
 
 public slots:
     // True when the record was taken.

@@ -245,7 +245,7 @@ bool UISendThread::waitForCore() {
     }
 }
 
-bool UISendThread::call(const ZvMsg& msg) {
+void UISendThread::call(const ZvMsg& msg) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     QDBusMessage request = QDBusMessage::createMethodCall(kZvCoreService, QStringLiteral("/"),
                                                           QString(), QStringLiteral("CoreMsgProc"));
@@ -254,7 +254,7 @@ bool UISendThread::call(const ZvMsg& msg) {
     if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
         reply.arguments().first().toBool()) {
         qCDebug(zvMsgLog, "UI Call Core->MsgProc Sucess\n");
-        return true;
+        return;
     }
     qCDebug(zvMsgLog, "UI Call Core->MsgProc failed:\n\t%s", qPrintable(reply.errorMessage()));
     if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")) {
@@ -262,7 +262,6 @@ bool UISendThread::call(const ZvMsg& msg) {
         std::lock_guard<std::mutex> lock(m_mu);
         m_coreOnBus = false;
     }
-    return false;
 }
 
 void UISendThread::run() {
@@ -276,9 +275,6 @@ void UISendThread::run() {
         if (msg.head.cmd == ZVMC_UI_TABLET_NUM)
             m_listPending = false;
         LogMsgInfo(msg);
-        if (call(msg))
-            ++m_sent;
-        else
-            ++m_failed;
+        call(msg);
     }
 }

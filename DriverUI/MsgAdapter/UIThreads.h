@@ -87,22 +87,16 @@ public:
     void setCoreOnBus(bool present);
     void stop();
 
-    // How many requests went out and how many were dropped after a failed call (for tests).
-    unsigned sent() const { return m_sent; }
-    unsigned failed() const { return m_failed; }
-
 protected:
     void run() override;
 
 private:
     // True once the core's service has an owner, false when stopped first.
     bool waitForCore();
-    bool call(const ZvMsg& msg);
+    void call(const ZvMsg& msg);
 
     zvuc::ZvUcQueue<ZvMsg> m_queue{kQueueLimit};
     std::atomic<bool> m_listPending{false};
-    std::atomic<unsigned> m_sent{0};
-    std::atomic<unsigned> m_failed{0};
     std::mutex m_mu;
     std::condition_variable m_cv;
     bool m_stop = false;

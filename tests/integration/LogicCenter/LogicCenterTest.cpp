@@ -116,19 +116,28 @@ TEST_F(LogicCenterTest, RequestsWaitForTheCoreWithoutSpinningAndGoOutInOrder) {
         EXPECT_TRUE(a->GetAdmin());
         EXPECT_TRUE(a->SendCfgChange(QStringLiteral("ZT-A01")));
         EXPECT_TRUE(a->GetLedInfo(QStringLiteral("ZT-A01")));
+        EXPECT_TRUE(a->SendLedLightLevel(QStringLiteral("ZT-A01"), -2));
+        EXPECT_TRUE(a->SendMonitorChange(QStringLiteral("ZT-A01"), 0x0103));
+        EXPECT_TRUE(a->SendTHKeyState(QStringLiteral("ZT-A01"), true));
         // One tablet-list request waits already; a second one would only repeat its answer.
         EXPECT_FALSE(a->GetTabletNum());
         EXPECT_FALSE(a->GetTabletInfo(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWX")));
     });
     FakeCore core;
     ASSERT_TRUE(core.claim());
-    const auto calls = core.waitCalls(4, 5000);
-    ASSERT_GE(calls.size(), 4u);
+    const auto calls = core.waitCalls(7, 5000);
+    ASSERT_GE(calls.size(), 7u);
     std::vector<int> codes;
-    for (size_t i = 0; i < 4; ++i)
+    for (size_t i = 0; i < 7; ++i)
         codes.push_back(calls[i].head.cmd);
     EXPECT_EQ(codes, (std::vector<int>{ZVMC_UI_TABLET_NUM, ZVMC_UI_IF_ADMIN, ZVMC_UI_CONFIG_CHANGED,
-                                       ZVMC_UI_LED_QUERY}));
+                                       ZVMC_UI_LED_QUERY, ZVMC_UI_LED_LIGHT_CHANGE,
+                                       ZVMC_UI_MONITOR_CHANGED, ZVMC_UI_THKEY_CHANGE}));
+    // The value follows the model's 24 bytes: a signed byte, a 16-bit index, a state byte.
+    EXPECT_EQ(calls[4].body.raw[24], 0xFE);
+    EXPECT_EQ(calls[5].body.raw[24], 0x03);
+    EXPECT_EQ(calls[5].body.raw[25], 0x01);
+    EXPECT_EQ(calls[6].body.raw[24], 1);
     EXPECT_STREQ(calls[2].body.sModel, "ZT-A01");
     const th_u64 pid = calls[1].head.pid; // packed field: compare a copy
     EXPECT_EQ(pid, th_u64(getpid()));
