@@ -3,10 +3,14 @@
 #include "UIMsgInterface.h"
 #include "ZvCoreRecord.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QSet>
 
-LogicCenter::LogicCenter() : m_pMsgAdapter(std::make_unique<MsgAdapter>()) {
+LogicCenter::LogicCenter(const QString& appDir)
+    : m_devices(appDir.isEmpty() ? QCoreApplication::applicationDirPath() : appDir),
+      m_pMsgAdapter(std::make_unique<MsgAdapter>()) {
+    m_storeReady = m_devices.InitConfStore(&m_storeError);
     m_pMsgAdapter->SetLogicCenter(this);
 }
 

@@ -19,13 +19,18 @@ public:
     // is asked again after this long, on a later tablet list that still names the model.
     static constexpr std::chrono::milliseconds kInfoRetry{9000};
 
-    LogicCenter();
+    // appDir: the program's folder, with libs/ and res/ (empty: the running program's).
+    explicit LogicCenter(const QString& appDir = QString());
     ~LogicCenter() override;
     LogicCenter(const LogicCenter&) = delete;
     LogicCenter& operator=(const LogicCenter&) = delete;
 
     virtual TabletManager* GetTabletManager() { return &m_devices; }
     MsgAdapter* adapter() { return m_pMsgAdapter.get(); }
+    // False when the configuration store could not be loaded (storeError() says why): the
+    // program cannot show or save any setting then.
+    bool storeReady() const { return m_storeReady; }
+    const QString& storeError() const { return m_storeError; }
 
     // The percentage shown for the battery byte the core reports.
     static int batteryPercent(th_u8 battery);
@@ -93,6 +98,8 @@ private:
 
     UIMsgInterface* m_pUIMsgInterface = nullptr;
     TabletManager m_devices;
+    bool m_storeReady = false;
+    QString m_storeError;
     // Models asked for with a tablet-information request and not answered yet.
     QHash<QString, std::chrono::steady_clock::time_point> m_infoAsked;
     // A tablet list has been answered since the start (or since the core came back).

@@ -1,5 +1,9 @@
 #include "TabletManager.h"
 
+#include <QDebug>
+
+#include <string.h>
+
 Tablet* TabletManager::Find(const QString& model) const {
     for (const auto& t : m_devs)
         if (t->model() == model)
@@ -11,10 +15,24 @@ Tablet* TabletManager::At(int idx) const {
     return idx >= 0 && idx < Count() ? m_devs[size_t(idx)].get() : nullptr;
 }
 
+bool TabletManager::InitConfStore(QString* error) {
+    const QByteArray path = (m_appDir + QStringLiteral("/libs/libconfstore.so")).toUtf8();
+    std::string why;
+    if (m_store.load(path.constData(), &why))
+        return true;
+    qCritical("Load Libconfstore.so error! \n%s\n%s", path.constData(), why.c_str());
+    if (error != nullptr)
+        *error = QString::fromStdString(why);
+    return false;
+}
+
 Tablet* TabletManager::Add(const ZvTabletCfg& cfg) {
-    auto t = std::make_unique<Tablet>(cfg);
-    if (t->model().isEmpty() || Find(t->model()) != nullptr)
+    auto t = std::make_unique<Tablet>(&m_store, m_appDir);
+    const QString model = QString::fromUtf8(cfg.sModel, int(strnlen(cfg.sModel, ZV_MODEL_LEN)));
+    if (model.isEmpty() || Find(model) != nullptr)
         return nullptr;
+    (void)t->SetDevModel(model);
+    t->SetTabletCfg(cfg);
     m_devs.push_back(std::move(t));
     if (m_cur < 0)
         m_cur = 0;

@@ -1,8 +1,9 @@
-// The tablets the core serves, in the order they became known, and which one the pages show.
-// Used on the GUI thread only.
+// The tablets the core serves, in the order they became known, and which one the pages show,
+// with the configuration store they are read from and saved to. Used on the GUI thread only.
 #pragma once
 
 #include "Tablet.h"
+#include "ZvConfStoreDll.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,11 +13,20 @@
 
 class TabletManager {
 public:
+    // appDir holds libs/ and res/ (the program's folder).
+    explicit TabletManager(const QString& appDir) : m_appDir(appDir) {}
+
+    // Loads appDir/libs/libconfstore.so; false with the loader's text in *error. Without it no
+    // setting can be read or saved, so the program does not start.
+    bool InitConfStore(QString* error);
+    const QString& appDir() const { return m_appDir; }
+
     int Count() const { return int(m_devs.size()); }
     // Null when no tablet of that model is listed.
     Tablet* Find(const QString& model) const;
     Tablet* At(int idx) const;
-    // Adds a tablet of a model not listed yet (null otherwise); the first one becomes current.
+    // Adds a tablet of a model not listed yet (null otherwise), with its files from the store and
+    // the description the core sent; the first one becomes current.
     Tablet* Add(const ZvTabletCfg& cfg);
     // Removes that model; the current tablet stays current when another one goes, and the first
     // remaining one becomes current when the current one goes.
@@ -33,6 +43,8 @@ public:
     QStringList Names() const;
 
 private:
+    QString m_appDir;
+    ZvConfStoreDll m_store;
     std::vector<std::unique_ptr<Tablet>> m_devs;
     int m_cur = -1;
 };
