@@ -10,8 +10,8 @@
 // directory rules) or not a directory.
 std::string zv_app_lock_path();
 
-// True when pid is a process running the same program as this one (same command name). A pid
-// file outlives its process, and the moment between a new owner's lock and its write leaves an
-// earlier run's pid in it: SIGUSR1 ends any process that has no handler, so a stale pid must not
-// be signalled.
+// True when pid is a process running the same program as this one (same executable file or
+// command name). A pid file outlives its process, and the moment between a new owner's lock and
+// its write leaves an earlier run's pid in it: SIGUSR1 ends any process that has no handler, so
+// a stale pid must not be signalled.
 bool zv_runs_same_program(pid_t pid);

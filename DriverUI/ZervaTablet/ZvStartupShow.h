@@ -12,9 +12,9 @@ bool getStartArgumentIsShow(const QStringList& args);
 // The decision on the two command outputs: loginText is the login time of the first session
 // ("HH:MM", from `w`), nowText the time of day ("HH:MM:SS", from `uptime`), each with at most
 // one trailing newline. Hidden when now - login <= 59 s, which also covers a time of day earlier
-// than the login time (a login the day before). Shown when either text is not such a time (an empty
-// output, a command that is missing, a login listed as a date): a window that never comes up is the
-// worse mistake.
+// than the login time (a login the day before). Shown when either text is not such a time (an
+// empty output, a missing command, a login listed as a date): a window that never comes up is
+// the worse mistake.
 bool zv_startup_show_decision(const QString& loginText, const QString& nowText);
 
 // Runs the two commands (each ends within ~2 s or is killed, giving an empty output) and decides.
