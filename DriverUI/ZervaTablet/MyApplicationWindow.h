@@ -1,0 +1,35 @@
+// The frameless main window. It is transparent, so that the QML content draws the rounded body;
+// the title bar's mouse area drags it through the window manager; and it remembers the last pen
+// pressure any window saw, for the pressure test of the pen page.
+#pragma once
+
+#include <QPoint>
+#include <QQuickWindow>
+
+class MyApplicationWindow : public QQuickWindow {
+    Q_OBJECT
+public:
+    explicit MyApplicationWindow(QWindow* parent = nullptr);
+
+    // The last tablet pressure, 0..8191 (0 after a release of the title bar).
+    Q_INVOKABLE int getPressure() const { return _pressure; }
+    // A start hidden in the tray still makes its native window at once, so that showing it
+    // later (a second start, the tray) is only a map.
+    Q_INVOKABLE void createHidden() { create(); }
+
+public slots:
+    // From the title bar's mouse area: p in window coordinates.
+    void _onMousePressed(QPoint p);
+    void _onMouseReleased();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void tabletEvent(QTabletEvent* event) override;
+
+private:
+    bool m_leftMousePressed = false;
+    QPoint m_startPoint;
+    // The window manager has taken this drag over.
+    bool m_bMove = false;
+    static int _pressure;
+};

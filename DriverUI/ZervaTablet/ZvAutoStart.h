@@ -1,0 +1,25 @@
+// The per-user autostart entry: a desktop entry in the user's autostart folder that starts this
+// program with the hide argument at login. Written without root, for this user only.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// "$XDG_CONFIG_HOME/autostart/ZervaTablet.desktop", with ~/.config when XDG_CONFIG_HOME is unset,
+// empty or relative.
+QString zv_autostart_path();
+
+// The entry that starts program (an absolute path) with "-h".
+QByteArray zv_autostart_entry(const QString& program);
+
+// One argument of an Exec line as the desktop entry rules want it: quoted when it holds a
+// reserved character, '%' doubled, then escaped as a string value.
+QString zv_desktop_exec_arg(const QString& arg);
+
+// Writes the entry for program atomically (mode 0644), creating the folder. False (logged) when
+// it could not be written.
+bool setAutoStart(const QString& program);
+// Removes the entry; true when it is gone (also when it was never there).
+bool rmAutoStart();
+// 1 when the entry exists, else 0.
+int getCheckAutoStart();

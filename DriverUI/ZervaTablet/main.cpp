@@ -1,0 +1,93 @@
+// ZervaTablet: the settings application. One copy runs per user session; a second start asks
+// the running copy to show its window and ends. Everything else (the logic center, the message
+// adapter, the pages) comes into being when the QML main page creates its UIManager.
+#include "MyApplicationWindow.h"
+#include "UIManager.h"
+#include "ZvAppInstance.h"
+#include "ZvMessageOutput.h"
+#include "ZvOnlyAppLock.h"
+#include "ZvUserSignal.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFont>
+#include <QFontDatabase>
+#include <QIcon>
+#include <QQmlApplicationEngine>
+#include <QUrl>
+#include <QtQml>
+
+#include <errno.h>
+#include <signal.h>
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+namespace {
+
+// A second start: wake the running copy and leave. A pid that names no running copy of this
+// program (not written yet, or left by an earlier run) gets no signal.
+int handOver(const ZvOnlyAppLock& lock, int only) {
+    printf("File: %s Func: %s Line: %d => app isOnly ret=%d.\n", __FILE__, __func__, __LINE__,
+           only);
+    const int pid = lock.getPid();
+    if (pid > 0 && zv_runs_same_program(pid) && kill(pid, SIGUSR1) == 0)
+        printf("Send SIGUSR1(%d) to %d\n", SIGUSR1, pid);
+    else
+        printf("no running copy to show (pid %d)\n", pid);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    // Before the lock: from the moment our pid is in the file a second start may signal us, and
+    // SIGUSR1 without a handler ends the process.
+    if (!registUserSignal()) {
+        fprintf(stderr, "ZervaTablet: cannot install the SIGUSR1 handler: %s\n", strerror(errno));
+        return 1;
+    }
+    ZvOnlyAppLock lock(zv_app_lock_path());
+    const int only = lock.isOnly();
+    if (only == -1) {
+        fprintf(stderr, "ZervaTablet: cannot open the lock file %s: %s\n", lock.path().c_str(),
+                strerror(errno));
+        return 1;
+    }
+    if (only < 0)
+        return handOver(lock, only);
+
+    zv_install_message_output();
+
+    QCoreApplication::setAttribute(Qt::AA_UseSoftwareOpenGL);
+    // Widgets: the tray icon and its menu are widgets.
+    QApplication app(argc, argv);
+
+    const QString icon = QStringLiteral("./res/Icon.png");
+    if (QFile::exists(icon))
+        QApplication::setWindowIcon(QIcon(icon));
+
+    const int font = QFontDatabase::addApplicationFont(QStringLiteral(":fonts/Ubuntu-B.ttf"));
+    const QStringList families =
+        font < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(font);
+    if (families.isEmpty())
+        qWarning("add font failed");
+    else
+        QApplication::setFont(QFont(families.first(), -1, -1, /* italic= */ false));
+
+    qmlRegisterType<MyApplicationWindow>("MyApplicationWindow", 1, 0, "MyApplicationWindow");
+    qmlRegisterType<UIManager>("Zerva.UIManager", 1, 0, "UIManager");
+
+    QQmlApplicationEngine engine;
+    const QUrl mainPage(QStringLiteral("qrc:/UI/main.qml"));
+    QObject::connect(
+        &engine, &QQmlApplicationEngine::objectCreated, &app,
+        [mainPage](QObject* obj, const QUrl& url) {
+            if (obj == nullptr && url == mainPage)
+                QCoreApplication::exit(0);
+        },
+        Qt::QueuedConnection);
+    engine.load(mainPage);
+    return QApplication::exec();
+}
