@@ -4,6 +4,7 @@
 #include "MyApplicationWindow.h"
 #include "UIManager.h"
 #include "ZvAppInstance.h"
+#include "ZvConfStoreDll.h"
 #include "ZvMessageOutput.h"
 #include "ZvOnlyAppLock.h"
 #include "ZvUserSignal.h"
@@ -63,6 +64,20 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_UseSoftwareOpenGL);
     // Widgets: the tray icon and its menu are widgets.
     QApplication app(argc, argv);
+
+    // Every page reads and saves through the store: without it there is nothing to show.
+    {
+        const QByteArray store =
+            (QCoreApplication::applicationDirPath() + QStringLiteral("/libs/libconfstore.so"))
+                .toUtf8();
+        ZvConfStoreDll probe;
+        std::string why;
+        if (!probe.load(store.constData(), &why)) {
+            fprintf(stderr, "ZervaTablet: cannot use the configuration store %s: %s\n",
+                    store.constData(), why.c_str());
+            return 1;
+        }
+    }
 
     const QString icon = QStringLiteral("./res/Icon.png");
     if (QFile::exists(icon))
