@@ -5,13 +5,20 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QFile>
 #include <QSet>
+#include <QUrl>
+
+#include <json/reader.h>
+
+#include <memory>
 
 LogicCenter::LogicCenter(const QString& appDir)
     : m_devices(appDir.isEmpty() ? QCoreApplication::applicationDirPath() : appDir),
       m_pMsgAdapter(std::make_unique<MsgAdapter>()) {
     m_storeReady = m_devices.InitConfStore(&m_storeError);
     m_pMsgAdapter->SetLogicCenter(this);
+    InitDevImages();
 }
 
 LogicCenter::~LogicCenter() {
@@ -158,13 +165,19 @@ void LogicCenter::TabletClose(const ZvMsg& msg) {
 }
 
 void LogicCenter::SwitchDisplay(const ZvMsg& msg) {
+    // The core has switched and saved the screen itself: the copy here is re-read, never written
+    // back (a write would race the core's with a stale copy).
+    if (Tablet* t = m_devices.Find(zvui::modelOf(msg.body.curScreenIndex.sModel)))
+        (void)t->UpdateInfo();
     if (m_pUIMsgInterface != nullptr)
         m_pUIMsgInterface->coreSwitchScreen(msg.body.curScreenIndex.curScreenIndex);
 }
 
 void LogicCenter::SwitchMouseMode(const ZvMsg& msg) {
-    if (m_devices.Find(zvui::modelOf(msg.body.sModel)) == nullptr)
+    Tablet* t = m_devices.Find(zvui::modelOf(msg.body.sModel));
+    if (t == nullptr)
         return;
+    (void)t->UpdateInfo();
     if (m_pUIMsgInterface != nullptr)
         m_pUIMsgInterface->coreSwitchMouseMode(true);
 }
@@ -172,9 +185,12 @@ void LogicCenter::SwitchMouseMode(const ZvMsg& msg) {
 void LogicCenter::ShowMekMenu(const ZvMsg& msg) {
     const ZvCurMekMuxIndex& v = msg.body.curMuxVal;
     const QString model = zvui::modelOf(v.sModel);
-    if (m_devices.Find(model) == nullptr || m_pUIMsgInterface == nullptr)
+    Tablet* t = m_devices.Find(model);
+    if (t == nullptr)
         return;
-    m_pUIMsgInterface->coreMekPressKeyDown(model, v.appIdx, v.mekIdx, v.muxIdx);
+    (void)t->UpdateInfo();
+    if (m_pUIMsgInterface != nullptr)
+        m_pUIMsgInterface->coreMekPressKeyDown(model, v.appIdx, v.mekIdx, v.muxIdx);
 }
 
 void LogicCenter::ShowEKeyValue(const ZvMsg& msg) {
@@ -292,6 +308,72 @@ void LogicCenter::UI_SendChangeCurTablet(QString model) {
         (void)m_pMsgAdapter->SendChangeCurTablet(model);
 }
 
+bool LogicCenter::saved(bool ok) {
+    if (ok)
+        UI_SendCfgChange();
+    return ok;
+}
+
+// The current tablet, or the neutral result without one.
+#define ZV_CURRENT_OR(fallback)                                                                    \
+    Tablet* t = m_devices.Current();                                                               \
+    if (t == nullptr)                                                                              \
+    return fallback
+
+bool LogicCenter::UI_SetHKeyState(bool on) {
+    ZV_CURRENT_OR(false);
+    return saved(t->SetHKeyState(on));
+}
+bool LogicCenter::UI_SetSKeyStatus(bool on) {
+    ZV_CURRENT_OR(false);
+    return saved(t->SetSKeyStatus(on));
+}
+bool LogicCenter::UI_SetMekStatus(bool on) {
+    ZV_CURRENT_OR(false);
+    return saved(t->SetMKeyStatus(on, 0));
+}
+bool LogicCenter::UI_SetTouchMekStatus(bool on) {
+    ZV_CURRENT_OR(false);
+    return saved(t->SetTouchMKeyStatus(on));
+}
+bool LogicCenter::UI_SetDialMekStatus(bool on) {
+    ZV_CURRENT_OR(false);
+    return saved(t->SetDialMekStatus(on));
+}
+bool LogicCenter::UI_SetWinRaDialStatus(bool on) {
+    ZV_CURRENT_OR(false);
+    return saved(t->SetWinRaDialStatus(on));
+}
+bool LogicCenter::UI_SetWinInkStatus(bool on) {
+    ZV_CURRENT_OR(false);
+    return saved(t->SetWinInkStatus(on));
+}
+bool LogicCenter::UI_SetWinGameModel(bool on) {
+    ZV_CURRENT_OR(false);
+    return saved(t->SetWinGameModel(on));
+}
+bool LogicCenter::UI_SetMouseModel(bool on) {
+    ZV_CURRENT_OR(false);
+    return saved(t->SetMouseModel(on));
+}
+bool LogicCenter::UI_SetMapToAllScreen(bool all) {
+    ZV_CURRENT_OR(false);
+    return all ? saved(t->SetMapToAllScreen(true)) : true;
+}
+int LogicCenter::UI_GetDevRotate() {
+    ZV_CURRENT_OR(0);
+    return t->GetDevRotate();
+}
+bool LogicCenter::UI_SetDevRotate(int angle) {
+    ZV_CURRENT_OR(false);
+    return saved(t->SetDevRotate(angle));
+}
+bool LogicCenter::UI_SetCurrentCfgAppIdx(int app) {
+    ZV_CURRENT_OR(false);
+    // Which profile the pages edit: nothing changes in the files.
+    return t->SetCurrentCfgIdx(app);
+}
+
 bool LogicCenter::UI_SetCurrentDevIdx(int idx) {
     const QString before = current();
     const int was = m_devices.CurrentIdx();
@@ -304,21 +386,261 @@ bool LogicCenter::UI_SetCurrentDevIdx(int idx) {
     return true;
 }
 
+QStringList LogicCenter::UI_GetAppList() {
+    QStringList out{QStringLiteral("所有程序")};
+    if (const Tablet* t = m_devices.Current())
+        out << t->GetAppList();
+    out << QStringLiteral("添加应用程序");
+    return out;
+}
+bool LogicCenter::UI_SetAddOneNewApp(QString path) {
+    ZV_CURRENT_OR(false);
+    const QUrl url(path);
+    return saved(t->AddOneNewApp(url.isLocalFile() ? url.toLocalFile() : path));
+}
+void LogicCenter::UI_SetWorkMapType(int type) {
+    const QString model = current();
+    if (!model.isEmpty())
+        m_DevCfgValue[model.toStdString()]["mapType"] = type;
+}
+int LogicCenter::UI_GetWorkAreaType() {
+    const std::string model = current().toStdString();
+    if (model.empty() || !m_DevCfgValue.isMember(model))
+        return 0;
+    return m_DevCfgValue[model].get("mapType", 0).asInt();
+}
+bool LogicCenter::UI_GetHkeyStatus(int app) {
+    ZV_CURRENT_OR(false);
+    return t->GetHkeyStatus(app);
+}
+bool LogicCenter::UI_GetSKeyStatus(int app) {
+    ZV_CURRENT_OR(false);
+    return t->GetSKeyStatus(app);
+}
+int LogicCenter::UI_GetMKeyType(int key) {
+    ZV_CURRENT_OR(0);
+    return t->GetMKeyType(key);
+}
+int LogicCenter::UI_GetMKeyFunNum(int key) {
+    ZV_CURRENT_OR(0);
+    return t->GetMKeyFunNum(key);
+}
+int LogicCenter::UI_GetMKeyStatus(int app, int key) {
+    ZV_CURRENT_OR(0);
+    return t->GetMKeyStatus(app, key);
+}
+int LogicCenter::UI_GetMKeyCurFunIdx(int app, int key) {
+    ZV_CURRENT_OR(0);
+    return t->GetMKeyCurFunIdx(app, key);
+}
+int LogicCenter::UI_GetCurrentCfgAppIdx() {
+    ZV_CURRENT_OR(-1);
+    return t->currentAppIdx();
+}
 int LogicCenter::UI_GetCurrentDevIdx() {
     return m_devices.CurrentIdx();
+}
+bool LogicCenter::UI_GetWinInkStatus(int app) {
+    ZV_CURRENT_OR(false);
+    return t->GetWinInkStatus(app);
+}
+bool LogicCenter::UI_GetWinGameModel(int app) {
+    ZV_CURRENT_OR(false);
+    return t->GetWinGameModel(app);
+}
+bool LogicCenter::UI_GetMouseModel(int app) {
+    ZV_CURRENT_OR(false);
+    return t->GetMouseModel(app);
+}
+bool LogicCenter::UI_SetMouseSpeed(int speed) {
+    ZV_CURRENT_OR(false);
+    return saved(t->SetMouseSpeed(speed));
+}
+int LogicCenter::UI_GetMouseSpeed() {
+    ZV_CURRENT_OR(0);
+    return t->GetMouseSpeed();
 }
 
 QString LogicCenter::UI_GetDevName(int idx) {
     const Tablet* t = m_devices.At(idx);
     return t != nullptr ? t->name() : QString();
 }
-
 QString LogicCenter::UI_GetDevModel(int idx) {
     const Tablet* t = m_devices.At(idx);
     return t != nullptr ? t->model() : QString();
 }
-
 QString LogicCenter::UI_GetDevFullModel(int idx) {
     const Tablet* t = m_devices.At(idx);
     return t != nullptr ? t->fullModel() : QString();
 }
+QString LogicCenter::UI_GetDevFirmWareVer(int idx) {
+    const Tablet* t = m_devices.At(idx);
+    return t != nullptr ? t->firmwareVer() : QString();
+}
+
+void LogicCenter::InitDevImages() {
+    m_DevImagesValue = Json::Value();
+    QFile file(m_devices.appDir() + QStringLiteral("/res/StatuImg.js"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return; // no key pictures shipped: every key picture path is empty
+    const QByteArray text = file.readAll();
+    Json::CharReaderBuilder builder;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    Json::Value root;
+    std::string errors;
+    if (!reader->parse(text.constData(), text.constData() + text.size(), &root, &errors) ||
+        !root.isObject()) {
+        qWarning("m_DevImagesValue parese fail: %s", errors.c_str());
+        return;
+    }
+    m_DevImagesValue = root;
+}
+
+QString LogicCenter::UI_GetDevPicPath() {
+    const QString model = current();
+    if (model.isEmpty())
+        return QString();
+    return QStringLiteral("file://%1%2%3/%4.png")
+        .arg(m_devices.appDir(), QStringLiteral("/res/DevImg/"), model, model);
+}
+QString LogicCenter::UI_GetPenPicPath() {
+    ZV_CURRENT_OR(QString());
+    const QString pen = t->penModel();
+    if (pen.isEmpty())
+        return QString();
+    return QStringLiteral("file://%1%2%3/%4.png")
+        .arg(m_devices.appDir(), QStringLiteral("/res/DevImg/"), pen, pen);
+}
+
+QString LogicCenter::keyPicPath(const char* kind, int key) const {
+    const QString model = current();
+    if (model.isEmpty() || key < 0)
+        return QString();
+    const std::string m = model.toStdString();
+    if (!m_DevImagesValue.isMember(m) || !m_DevImagesValue[m].isObject())
+        return QString();
+    const Json::Value& kinds = m_DevImagesValue[m];
+    if (!kinds.isMember(kind) || !kinds[kind].isObject())
+        return QString();
+    const Json::Value& name = kinds[kind][std::to_string(key)];
+    if (!name.isString() || name.asString().empty())
+        return QString();
+    return QStringLiteral("file://") + m_devices.appDir() + QStringLiteral("/res/DevImg/") + model +
+           QLatin1Char('/') + QString::fromStdString(name.asString());
+}
+
+int LogicCenter::UI_GetHKeyNum() {
+    ZV_CURRENT_OR(0);
+    return t->GetHkeyNum();
+}
+QRect LogicCenter::UI_GetHKeyRect(int key) {
+    ZV_CURRENT_OR(QRect());
+    return t->GetHkeyRect(key);
+}
+QString LogicCenter::UI_GetHKeyPicPath(int key) {
+    return keyPicPath("HBUTTON", key);
+}
+int LogicCenter::UI_GetSKeyNum() {
+    ZV_CURRENT_OR(0);
+    return t->GetSkeyNum();
+}
+QRect LogicCenter::UI_GetSKeyRect(int key) {
+    ZV_CURRENT_OR(QRect());
+    return t->GetSkeyRect(key);
+}
+QString LogicCenter::UI_GetSKeyPicPath(int key) {
+    return keyPicPath("SBUTTON_AREA", key);
+}
+int LogicCenter::UI_GetMKeyNum() {
+    ZV_CURRENT_OR(0);
+    return t->GetMKeyNum();
+}
+QRect LogicCenter::UI_GetMKeyRect(int key) {
+    ZV_CURRENT_OR(QRect());
+    return t->GetMKeyRect(key);
+}
+QString LogicCenter::UI_GetMKeyPicPath(int key) {
+    return keyPicPath("MBUTTON", key);
+}
+int LogicCenter::UI_GetPKeyNum() {
+    ZV_CURRENT_OR(0);
+    return t->GetPKeyNum();
+}
+QRect LogicCenter::UI_GetPKeyRect(int key) {
+    ZV_CURRENT_OR(QRect());
+    return t->GetPKeyRect(key);
+}
+QString LogicCenter::UI_GetPKeyPicPath(int key) {
+    // Pen buttons are drawn with the express keys' kind of picture.
+    return keyPicPath("HBUTTON", key);
+}
+bool LogicCenter::UI_GetTHKeyState(int app) {
+    ZV_CURRENT_OR(false);
+    return t->GetTHKeyState(app);
+}
+
+QRect LogicCenter::UI_GetWorkArea() {
+    ZV_CURRENT_OR(QRect());
+    return t->GetPenArea();
+}
+QRect LogicCenter::UI_GetSekArea() {
+    ZV_CURRENT_OR(QRect());
+    return t->GetSekInRect();
+}
+QRect LogicCenter::UI_GetWorkMapArea(int) {
+    return UI_GetSekArea();
+}
+int LogicCenter::UI_GetMapScreen(int) {
+    ZV_CURRENT_OR(0);
+    return t->GetMapScreen();
+}
+bool LogicCenter::UI_SetMapScreen(int screen, int) {
+    ZV_CURRENT_OR(false);
+    return saved(t->SetMapScreen(screen));
+}
+ZvRectRatio LogicCenter::UI_GetTabletAreaRatio(int app) {
+    ZV_CURRENT_OR((ZvRectRatio{0, 0, 1, 1}));
+    return t->GetTabletAreaRatio(app);
+}
+bool LogicCenter::UI_SetTabletAreaRatio(ZvRectRatio ratio, int app) {
+    ZV_CURRENT_OR(false);
+    return saved(t->SetTabletAreaRatio(ratio, app));
+}
+ZvRectRatio LogicCenter::UI_GetScreenAreaRatio(int app) {
+    ZV_CURRENT_OR((ZvRectRatio{0, 0, 1, 1}));
+    return t->GetScreenAreaRatio(app);
+}
+bool LogicCenter::UI_SetScreenAreaRatio(ZvRectRatio ratio, int app) {
+    ZV_CURRENT_OR(false);
+    return saved(t->SetScreenAreaRatio(ratio, app));
+}
+bool LogicCenter::UI_GetPressureSetting(ZvPoint* p1, ZvPoint* p2, ZvPoint* p3, int app) {
+    ZV_CURRENT_OR(false);
+    return t->GetPressureSetting(p1, p2, p3, app);
+}
+bool LogicCenter::UI_SetPressureSetting(ZvPoint p1, ZvPoint p2, ZvPoint p3, int app) {
+    ZV_CURRENT_OR(false);
+    return saved(t->SetPressureSetting(p1, p2, p3, app));
+}
+int LogicCenter::UI_CalcPressure(int pressure) {
+    ZV_CURRENT_OR(0);
+    return t->CalcPressure(pressure);
+}
+bool LogicCenter::UI_LoadDefCfg() {
+    ZV_CURRENT_OR(false);
+    return saved(t->LoadDefCfg());
+}
+bool LogicCenter::UI_ExportCfg(QString path) {
+    ZV_CURRENT_OR(false);
+    return t->ExportCfg(path);
+}
+bool LogicCenter::UI_LoadCfg(QString path) {
+    ZV_CURRENT_OR(false);
+    return saved(t->LoadCfg(path));
+}
+unsigned LogicCenter::UI_GetLangBit() {
+    ZV_CURRENT_OR(0);
+    return t->GetLangBit();
+}
+
+#undef ZV_CURRENT_OR

@@ -10,6 +10,8 @@
 #include <QHash>
 #include <QString>
 
+#include <json/value.h>
+
 #include <chrono>
 #include <memory>
 
@@ -83,21 +85,91 @@ public:
     void UI_GetSleepInfo() override;
     void UI_SendSleepLevel(int level) override;
 
+    bool UI_SetHKeyState(bool on) override;
+    bool UI_SetSKeyStatus(bool on) override;
+    bool UI_SetMekStatus(bool on) override;
+    bool UI_SetTouchMekStatus(bool on) override;
+    bool UI_SetDialMekStatus(bool on) override;
+    bool UI_SetWinRaDialStatus(bool on) override;
+    bool UI_SetWinInkStatus(bool on) override;
+    bool UI_SetWinGameModel(bool on) override;
+    bool UI_SetMouseModel(bool on) override;
+    bool UI_SetMapToAllScreen(bool all) override;
+    int UI_GetDevRotate() override;
+    bool UI_SetDevRotate(int angle) override;
+    bool UI_SetCurrentCfgAppIdx(int app) override;
     bool UI_SetCurrentDevIdx(int idx) override;
+    QStringList UI_GetAppList() override;
+    bool UI_SetAddOneNewApp(QString path) override;
+    void UI_SetWorkMapType(int type) override;
+    int UI_GetWorkAreaType() override;
+    bool UI_GetHkeyStatus(int app) override;
+    bool UI_GetSKeyStatus(int app) override;
+    int UI_GetMKeyType(int key) override;
+    int UI_GetMKeyFunNum(int key) override;
+    int UI_GetMKeyStatus(int app, int key) override;
+    int UI_GetMKeyCurFunIdx(int app, int key) override;
+    int UI_GetCurrentCfgAppIdx() override;
     int UI_GetCurrentDevIdx() override;
+    bool UI_GetWinInkStatus(int app) override;
+    bool UI_GetWinGameModel(int app) override;
+    bool UI_GetMouseModel(int app) override;
+    bool UI_SetMouseSpeed(int speed) override;
+    int UI_GetMouseSpeed() override;
     QString UI_GetDevName(int idx) override;
     QString UI_GetDevModel(int idx) override;
     QString UI_GetDevFullModel(int idx) override;
+    QString UI_GetDevFirmWareVer(int idx) override;
+    QString UI_GetDevPicPath() override;
+    QString UI_GetPenPicPath() override;
+    int UI_GetHKeyNum() override;
+    QRect UI_GetHKeyRect(int key) override;
+    QString UI_GetHKeyPicPath(int key) override;
+    int UI_GetSKeyNum() override;
+    QRect UI_GetSKeyRect(int key) override;
+    QString UI_GetSKeyPicPath(int key) override;
+    int UI_GetMKeyNum() override;
+    QRect UI_GetMKeyRect(int key) override;
+    QString UI_GetMKeyPicPath(int key) override;
+    int UI_GetPKeyNum() override;
+    QRect UI_GetPKeyRect(int key) override;
+    QString UI_GetPKeyPicPath(int key) override;
+    bool UI_GetTHKeyState(int app) override;
+    QRect UI_GetWorkArea() override;
+    QRect UI_GetSekArea() override;
+    QRect UI_GetWorkMapArea(int app) override;
+    int UI_GetMapScreen(int app) override;
+    bool UI_SetMapScreen(int screen, int app) override;
+    ZvRectRatio UI_GetTabletAreaRatio(int app) override;
+    bool UI_SetTabletAreaRatio(ZvRectRatio ratio, int app) override;
+    ZvRectRatio UI_GetScreenAreaRatio(int app) override;
+    bool UI_SetScreenAreaRatio(ZvRectRatio ratio, int app) override;
+    bool UI_GetPressureSetting(ZvPoint* p1, ZvPoint* p2, ZvPoint* p3, int app) override;
+    bool UI_SetPressureSetting(ZvPoint p1, ZvPoint p2, ZvPoint p3, int app) override;
+    int UI_CalcPressure(int pressure) override;
+    bool UI_LoadDefCfg() override;
+    bool UI_ExportCfg(QString path) override;
+    bool UI_LoadCfg(QString path) override;
+    unsigned UI_GetLangBit() override;
 
 private:
     // The current tablet's model; empty (and nothing is to be sent) without devices.
     QString current() const { return m_devices.CurrentModel(); }
+    // After a change was saved: the core re-reads the tablet's settings. Returns saved.
+    bool saved(bool saved);
+    // The picture of one key: empty when the model's table has none.
+    QString keyPicPath(const char* kind, int key) const;
+    // Reads res/StatuImg.js into m_DevImagesValue.
+    void InitDevImages();
     // Tells the pages which tablet is current now (an empty model: none); they re-read the
     // device list then.
     void connectCurrent();
 
     UIMsgInterface* m_pUIMsgInterface = nullptr;
     TabletManager m_devices;
+    // Key pictures per model and kind; per-model display settings (memory only).
+    Json::Value m_DevImagesValue;
+    Json::Value m_DevCfgValue;
     bool m_storeReady = false;
     QString m_storeError;
     // Models asked for with a tablet-information request and not answered yet.

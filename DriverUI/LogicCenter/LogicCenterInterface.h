@@ -5,7 +5,9 @@
 
 #include "ZvMsg.h"
 
+#include <QRect>
 #include <QString>
+#include <QStringList>
 
 class TabletManager;
 class UIMsgInterface;
@@ -66,10 +68,79 @@ public:
     virtual void UI_GetSleepInfo() = 0;
     virtual void UI_SendSleepLevel(int level) = 0;
 
-    // The devices.
+    // Switches of the current application profile of the current tablet. Each is saved
+    // through the store; true when saved (and the core is told), false (nothing sent) when
+    // there is no tablet, the value is out of range or the save failed.
+    virtual bool UI_SetHKeyState(bool on) = 0;
+    virtual bool UI_SetSKeyStatus(bool on) = 0;
+    virtual bool UI_SetMekStatus(bool on) = 0;
+    virtual bool UI_SetTouchMekStatus(bool on) = 0;
+    virtual bool UI_SetDialMekStatus(bool on) = 0;
+    virtual bool UI_SetWinRaDialStatus(bool on) = 0;
+    virtual bool UI_SetWinInkStatus(bool on) = 0;
+    virtual bool UI_SetWinGameModel(bool on) = 0;
+    virtual bool UI_SetMouseModel(bool on) = 0;
+    virtual bool UI_SetMapToAllScreen(bool all) = 0;
+    virtual int UI_GetDevRotate() = 0;
+    virtual bool UI_SetDevRotate(int angle) = 0;
+    virtual bool UI_SetCurrentCfgAppIdx(int app) = 0;
     virtual bool UI_SetCurrentDevIdx(int idx) = 0;
+
+    // Application profiles and reads of the current tablet (app -1: all programs).
+    virtual QStringList UI_GetAppList() = 0;
+    virtual bool UI_SetAddOneNewApp(QString path) = 0;
+    virtual void UI_SetWorkMapType(int type) = 0;
+    virtual int UI_GetWorkAreaType() = 0;
+    virtual bool UI_GetHkeyStatus(int app) = 0;
+    virtual bool UI_GetSKeyStatus(int app) = 0;
+    virtual int UI_GetMKeyType(int key) = 0;
+    virtual int UI_GetMKeyFunNum(int key) = 0;
+    virtual int UI_GetMKeyStatus(int app, int key) = 0;
+    virtual int UI_GetMKeyCurFunIdx(int app, int key) = 0;
+    virtual int UI_GetCurrentCfgAppIdx() = 0;
     virtual int UI_GetCurrentDevIdx() = 0;
+    virtual bool UI_GetWinInkStatus(int app) = 0;
+    virtual bool UI_GetWinGameModel(int app) = 0;
+    virtual bool UI_GetMouseModel(int app) = 0;
+    virtual bool UI_SetMouseSpeed(int speed) = 0;
+    virtual int UI_GetMouseSpeed() = 0;
+
+    // Device description and layout.
     virtual QString UI_GetDevName(int idx) = 0;
     virtual QString UI_GetDevModel(int idx) = 0;
     virtual QString UI_GetDevFullModel(int idx) = 0;
+    virtual QString UI_GetDevFirmWareVer(int idx) = 0;
+    virtual QString UI_GetDevPicPath() = 0;
+    virtual QString UI_GetPenPicPath() = 0;
+    virtual int UI_GetHKeyNum() = 0;
+    virtual QRect UI_GetHKeyRect(int key) = 0;
+    virtual QString UI_GetHKeyPicPath(int key) = 0;
+    virtual int UI_GetSKeyNum() = 0;
+    virtual QRect UI_GetSKeyRect(int key) = 0;
+    virtual QString UI_GetSKeyPicPath(int key) = 0;
+    virtual int UI_GetMKeyNum() = 0;
+    virtual QRect UI_GetMKeyRect(int key) = 0;
+    virtual QString UI_GetMKeyPicPath(int key) = 0;
+    virtual int UI_GetPKeyNum() = 0;
+    virtual QRect UI_GetPKeyRect(int key) = 0;
+    virtual QString UI_GetPKeyPicPath(int key) = 0;
+    virtual bool UI_GetTHKeyState(int app) = 0;
+
+    // Areas, pressure and files.
+    virtual QRect UI_GetWorkArea() = 0;
+    virtual QRect UI_GetSekArea() = 0;
+    virtual QRect UI_GetWorkMapArea(int app) = 0;
+    virtual int UI_GetMapScreen(int app) = 0;
+    virtual bool UI_SetMapScreen(int screen, int app) = 0;
+    virtual ZvRectRatio UI_GetTabletAreaRatio(int app) = 0;
+    virtual bool UI_SetTabletAreaRatio(ZvRectRatio ratio, int app) = 0;
+    virtual ZvRectRatio UI_GetScreenAreaRatio(int app) = 0;
+    virtual bool UI_SetScreenAreaRatio(ZvRectRatio ratio, int app) = 0;
+    virtual bool UI_GetPressureSetting(ZvPoint* p1, ZvPoint* p2, ZvPoint* p3, int app) = 0;
+    virtual bool UI_SetPressureSetting(ZvPoint p1, ZvPoint p2, ZvPoint p3, int app) = 0;
+    virtual int UI_CalcPressure(int pressure) = 0;
+    virtual bool UI_LoadDefCfg() = 0;
+    virtual bool UI_ExportCfg(QString path) = 0;
+    virtual bool UI_LoadCfg(QString path) = 0;
+    virtual unsigned UI_GetLangBit() = 0;
 };

@@ -537,6 +537,19 @@ QRect Tablet::GetPKeyRect(int key) const {
     return key >= 0 && key < ZV_MAX_PEK ? rectOf(m_PenLayOut.peks[key]) : QRect();
 }
 
+bool Tablet::GetTHKeyState(int app) const {
+    const ZvAppUserCfg* p = profile(app);
+    return p != nullptr && p->bTHkey != 0;
+}
+
+QRect Tablet::GetPenArea() const {
+    return rectOf(m_TabletLayout.penArea);
+}
+
+QRect Tablet::GetSekInRect() const {
+    return rectOf(m_TabletLayout.sekInRect);
+}
+
 bool Tablet::LoadDefCfg() {
     const QString file = userFile();
     if (QFile::exists(file) && !QFile::remove(file)) {

@@ -113,6 +113,9 @@ public:
     QRect GetMKeyRect(int key) const;
     QRect GetPKeyRect(int key) const;
     unsigned GetLangBit() const { return m_TabletCfg.langBit; }
+    bool GetTHKeyState(int app) const;
+    QRect GetPenArea() const;
+    QRect GetSekInRect() const;
 
     // Back to the shipped settings: the per-model file is removed (a missing one is fine) and
     // made afresh from the template, application profiles included.
