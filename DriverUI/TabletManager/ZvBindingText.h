@@ -58,7 +58,7 @@ EKeyValue ekeyToValue(const ZvEkey& rec);
 EKeyValue mekToValue(const ZvMEkey& mek, int type, int key, int fun);
 
 // The form in which a program path is stored for the shell: unchanged when it is one plain word,
-// else single-quoted. ExecPathText gives back what the user entered, so that a path shown and
+// else single-quoted. execPathText gives back what the user entered, so that a path shown and
 // saved again is not quoted twice.
 QString quoteExecPath(const QString& path);
 QString execPathText(const QString& stored);

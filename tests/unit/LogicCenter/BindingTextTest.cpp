@@ -225,6 +225,8 @@ TEST_F(BindingText, ProgramPathsAreQuotedForTheShellOrRefusedWhole) {
         {"/opt/my app/run", true, "'/opt/my app/run'"},
         {"/opt/it's/run", true, "'/opt/it'\\''s/run'"},
         {"a;reboot", true, "'a;reboot'"},
+        {"x=y", true, "'x=y'"}, // a first word with "=" is an assignment
+        {"~/bin/app", true, "'~/bin/app'"},
         {"$(reboot) `x` \"y\" x=1 ~ *", true, "'$(reboot) `x` \"y\" x=1 ~ *'"},
         {QString(259, 'a'), true, QString(259, 'a')},
         {QString(260, 'a'), false, ""},
