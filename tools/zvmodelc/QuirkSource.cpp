@@ -7,8 +7,8 @@ namespace zvm {
 namespace {
 
 // How each quirk appears in the generated header. The pen handler looks its lists up as
-// substrings of the device model (firmware variants share a prefix); the touch-slot and mirror
-// lists are exact, because a near name is another layout of keys and slots.
+// substrings of the device model; the touch-slot and mirror lists are exact, because a model
+// whose name merely contains a listed one may have another layout of keys and slots.
 struct QuirkText {
     const char* enumerator;
     bool exact;
