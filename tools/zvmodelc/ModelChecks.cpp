@@ -1,6 +1,6 @@
 // What a model file must get right beyond well-formed fields: strings that fit the files, key
-// codes the core can tell apart, a picture that holds every key, and defaults bound only to keys
-// the tablet has.
+// codes the core can tell apart, a picture that holds every key, defaults bound only to keys
+// the tablet has, and a partner for every mirrored key.
 #include "JsonField.h"
 #include "ModelFile.h"
 
@@ -216,6 +216,42 @@ void check_template(const ModelEntry& m) {
     }
 }
 
+// The settings application writes a binding a second time for the partner of a mirrored key or
+// control, so the partner must exist, and the picture must show it on the other side.
+ZvRect mirrored(const ZvRect& r, th_i32 width) {
+    return ZvRect{width - r.right, r.top, width - r.left, r.bottom};
+}
+
+void check_mirror_pair(const ZvRect& a, const ZvRect& b, th_i32 width, const std::string& path) {
+    const ZvRect want = mirrored(a, width);
+    if (memcmp(&want, &b, sizeof b) != 0)
+        fail(path, rect_text(b) + " is not the mirror image " + rect_text(want));
+}
+
+void check_mirrors(const ModelEntry& m) {
+    const ZvTabletCfg& t = m.tablet;
+    const th_i32 width = m.layout.size.cx;
+    for (size_t i = 0; i < m.quirks.size(); ++i) {
+        const Quirk q = m.quirks[i];
+        const std::string path = index_path("quirks", i);
+        if (q == Quirk::MirrorKeys20 || q == Quirk::MirrorKeys16) {
+            const size_t half = q == Quirk::MirrorKeys20 ? 10 : 8;
+            if (m.generic || size_t(t.hekNum) != 2 * half)
+                fail(path, std::string(quirk_name(q)) + " needs exactly " +
+                               std::to_string(2 * half) + " express keys");
+            for (size_t k = 0; k < half; ++k)
+                check_mirror_pair(m.layout.heks[k], m.layout.heks[k + half], width,
+                                  index_path("layout.heks", k + half));
+        } else if (q == Quirk::MirrorDials) {
+            if (m.generic || t.mekNum != 2 || t.mekFuncBit[0] != ZV_MEK_DIAL ||
+                t.mekFuncBit[1] != ZV_MEK_DIAL)
+                fail(path, "mirror-dials needs exactly two controls, both dials");
+            check_mirror_pair(m.layout.meks[0].rect, m.layout.meks[1].rect, width,
+                              "layout.meks[1].rect");
+        }
+    }
+}
+
 } // namespace
 
 void check_model(const ModelEntry& m) {
@@ -224,6 +260,7 @@ void check_model(const ModelEntry& m) {
         check_layout(m);
     }
     check_template(m);
+    check_mirrors(m);
 }
 
 } // namespace zvm

@@ -13,7 +13,8 @@ namespace zvm {
 namespace {
 
 const char* const kQuirkNames[kQuirkCount] = {
-    "no-away-event", "key-wake", "hover-wiggle", "touch-slot-exclusion-1", "touch-slot-exclusion-2",
+    "no-away-event",          "key-wake",       "hover-wiggle",   "touch-slot-exclusion-1",
+    "touch-slot-exclusion-2", "mirror-keys-20", "mirror-keys-16", "mirror-dials",
 };
 
 std::string stem_of(const std::string& path) {

@@ -19,8 +19,17 @@ public:
 };
 
 // Device quirks a model can carry, by the names the model files use.
-enum class Quirk { NoAwayEvent, KeyWake, HoverWiggle, TouchSlotExclusion1, TouchSlotExclusion2 };
-constexpr size_t kQuirkCount = 5;
+enum class Quirk {
+    NoAwayEvent,
+    KeyWake,
+    HoverWiggle,
+    TouchSlotExclusion1,
+    TouchSlotExclusion2,
+    MirrorKeys20,
+    MirrorKeys16,
+    MirrorDials,
+};
+constexpr size_t kQuirkCount = 8;
 const char* quirk_name(Quirk q);
 
 struct ModelEntry {

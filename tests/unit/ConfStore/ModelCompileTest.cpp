@@ -11,18 +11,19 @@
 
 namespace {
 
-const std::string kGood = std::string(ZV_SOURCE_DIR) + "/data/models/ZVM1060SLD.json";
+const char* const kGood = "ZVM1060SLD";
 
-std::string good_text() {
-    std::ifstream in(kGood);
+std::string good_text(const std::string& model = kGood) {
+    std::ifstream in(std::string(ZV_SOURCE_DIR) + "/data/models/" + model + ".json");
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-// The good file with the first match of `from` replaced.
-std::string edited(const std::string& from, const std::string& to) {
-    std::string t = good_text();
+// A shipped model file with the first match of `from` replaced.
+std::string edited(const std::string& from, const std::string& to,
+                   const std::string& model = kGood) {
+    std::string t = good_text(model);
     const size_t at = t.find(from);
     EXPECT_NE(at, std::string::npos) << from;
     if (at != std::string::npos)
@@ -34,11 +35,12 @@ struct BadCase {
     const char* what;
     std::string text;
     const char* field; // expected in the message
+    const char* model = kGood;
 };
 
-std::string error_of(const std::string& text) {
+std::string error_of(const std::string& text, const std::string& model = kGood) {
     try {
-        zvm::parse_model("models/ZVM1060SLD.json", text);
+        zvm::parse_model("models/" + model + ".json", text);
     } catch (const zvm::ModelError& e) {
         return e.what();
     }
@@ -81,10 +83,25 @@ TEST(ModelCompile, MistakesNameTheFileAndTheField) {
          "user.app0.workarea[2]"},
         {"switch of a missing control", edited("\"mek\": 0", "\"mek\": 1"),
          "user.app0.heks[7].mek"},
+        // The settings application writes the partner's binding too: it must exist and face it.
+        {"key mirror without its keys", edited("\"no-away-event\"", "\"mirror-keys-16\""),
+         "quirks[0]: mirror-keys-16 needs exactly 16 express keys"},
+        {"dial mirror without dials", edited("\"no-away-event\"", "\"mirror-dials\""),
+         "quirks[0]: mirror-dials needs exactly two controls"},
+        {"key partner on the same side",
+         edited("[1315, 658, 1385, 708]", "[15, 658, 85, 708]", "ZVD2420MKS"), "layout.heks[19]",
+         "ZVD2420MKS"},
+        {"key partner out of line",
+         edited("[915, 40, 985, 80]", "[915, 41, 985, 81]", "ZVM1316MKS"), "layout.heks[8]",
+         "ZVM1316MKS"},
+        {"dial partner not mirrored",
+         edited("\"rect\": [915, 40, 985, 110]", "\"rect\": [914, 40, 985, 110]", "ZVD1622DDL"),
+         "layout.meks[1].rect", "ZVD1622DDL"},
     };
     for (const BadCase& c : cases) {
-        const std::string msg = error_of(c.text);
-        EXPECT_NE(msg.find("models/ZVM1060SLD.json: "), std::string::npos) << c.what << ": " << msg;
+        const std::string msg = error_of(c.text, c.model);
+        EXPECT_NE(msg.find("models/" + std::string(c.model) + ".json: "), std::string::npos)
+            << c.what << ": " << msg;
         EXPECT_NE(msg.find(c.field), std::string::npos) << c.what << ": " << msg;
     }
 }

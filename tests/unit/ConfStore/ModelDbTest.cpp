@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <dirent.h>
+#include <map>
 #include <memory>
 #include <set>
 #include <string.h>
@@ -191,31 +192,51 @@ TEST(ModelDatabase, IdsAreUniqueAndCoverEveryRoadOfTheCore) {
                 twoControls13);
 }
 
-TEST(ModelQuirks, EveryQuirkHasAModelAndMatchesAsTheCoreDoes) {
-    const ZvModelQuirk all[] = {ZvModelQuirk::NoAwayEvent, ZvModelQuirk::KeyWake,
-                                ZvModelQuirk::HoverWiggle, ZvModelQuirk::TouchSlotExclusion1,
-                                ZvModelQuirk::TouchSlotExclusion2};
-    for (ZvModelQuirk q : all) {
-        const char* const* list = zv_model_quirk_list(q);
-        ASSERT_NE(list[0], nullptr) << zv_model_quirk_name(q) << " has no model";
-        const std::string model = list[0];
-        // The list agrees with the model file it came from.
-        const auto m = zvm::load_model(kModels + "/" + model + ".json");
-        bool named = false;
+TEST(ModelQuirks, EachListHoldsTheModelsNamingItAndMatchesAsItsUsersDo) {
+    // The pen handler matches substrings of the device model; the touch-slot lists and the
+    // settings application's mirror lists match whole names.
+    const struct {
+        ZvModelQuirk q;
+        ZvQuirkMatch match;
+    } all[] = {
+        {ZvModelQuirk::NoAwayEvent, ZvQuirkMatch::Substring},
+        {ZvModelQuirk::KeyWake, ZvQuirkMatch::Substring},
+        {ZvModelQuirk::HoverWiggle, ZvQuirkMatch::Substring},
+        {ZvModelQuirk::TouchSlotExclusion1, ZvQuirkMatch::Exact},
+        {ZvModelQuirk::TouchSlotExclusion2, ZvQuirkMatch::Exact},
+        {ZvModelQuirk::MirrorKeys20, ZvQuirkMatch::Exact},
+        {ZvModelQuirk::MirrorKeys16, ZvQuirkMatch::Exact},
+        {ZvModelQuirk::MirrorDials, ZvQuirkMatch::Exact},
+    };
+    std::map<std::string, std::set<std::string>> named; // quirk -> models, from the files
+    for (const std::string& f : model_files()) {
+        const auto m = zvm::load_model(kModels + "/" + f + ".json");
         for (zvm::Quirk k : m->quirks)
-            named = named || std::string(zvm::quirk_name(k)) == zv_model_quirk_name(q);
-        EXPECT_TRUE(named) << model;
-
-        const std::string longer = model + "_EXTRA";
-        EXPECT_TRUE(zv_model_has_quirk(q, model.c_str(), ZvQuirkMatch::Exact));
-        EXPECT_FALSE(zv_model_has_quirk(q, longer.c_str(), ZvQuirkMatch::Exact));
-        EXPECT_TRUE(zv_model_has_quirk(q, longer.c_str(), ZvQuirkMatch::Substring));
-        EXPECT_FALSE(zv_model_has_quirk(q, model.substr(1).c_str(), ZvQuirkMatch::Substring));
-        EXPECT_FALSE(zv_model_has_quirk(q, nullptr));
-        // The pen handler's lists match substrings, the touch-slot lists exact names.
-        const bool touch =
-            q == ZvModelQuirk::TouchSlotExclusion1 || q == ZvModelQuirk::TouchSlotExclusion2;
-        EXPECT_EQ(zv_model_has_quirk(q, longer.c_str()), !touch) << zv_model_quirk_name(q);
+            named[zvm::quirk_name(k)].insert(m->model);
     }
-    EXPECT_FALSE(zv_model_has_quirk(ZvModelQuirk::KeyWake, ZV_GENERIC_MODEL));
+    std::set<std::string> covered;
+    for (const auto& c : all) {
+        const std::string name = zv_model_quirk_name(c.q);
+        EXPECT_TRUE(covered.insert(name).second) << name << " is the name of two quirks";
+        std::set<std::string> listed;
+        for (const char* const* m = zv_model_quirk_list(c.q); *m != nullptr; ++m)
+            EXPECT_TRUE(listed.insert(*m).second) << name << " lists " << *m << " twice";
+        EXPECT_FALSE(listed.empty()) << name << " has no model";
+        EXPECT_EQ(listed, named[name]) << name;
+        EXPECT_EQ(zv_model_quirk_match(c.q), c.match) << name;
+
+        for (const std::string& model : listed) {
+            const std::string longer = model + "_EXTRA";
+            EXPECT_TRUE(zv_model_has_quirk(c.q, model.c_str())) << name;
+            EXPECT_EQ(zv_model_has_quirk(c.q, longer.c_str()), c.match == ZvQuirkMatch::Substring)
+                << name << ": " << longer;
+            EXPECT_FALSE(zv_model_has_quirk(c.q, longer.c_str(), ZvQuirkMatch::Exact));
+            EXPECT_TRUE(zv_model_has_quirk(c.q, longer.c_str(), ZvQuirkMatch::Substring));
+            EXPECT_FALSE(zv_model_has_quirk(c.q, model.substr(1).c_str(), ZvQuirkMatch::Substring));
+        }
+        EXPECT_FALSE(zv_model_has_quirk(c.q, nullptr));
+        EXPECT_FALSE(zv_model_has_quirk(c.q, ZV_GENERIC_MODEL)) << name;
+    }
+    for (const auto& n : named)
+        EXPECT_EQ(covered.count(n.first), 1u) << n.first << " is missing from this table";
 }
