@@ -2,6 +2,7 @@
 
 #include "UIMsgInterface.h"
 #include "ZvCoreRecord.h"
+#include "ZvModelQuirks.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -384,6 +385,167 @@ bool LogicCenter::UI_SetCurrentDevIdx(int idx) {
     (void)m_pMsgAdapter->SendDevChange(current());
     connectCurrent();
     return true;
+}
+
+int LogicCenter::hekMirror(const QString& model, int key) {
+    const QByteArray m = model.toLatin1();
+    if (key < 0)
+        return -1;
+    if (zv_model_has_quirk(ZvModelQuirk::MirrorKeys20, m.constData()) && key < 20)
+        return key < 10 ? key + 10 : key - 10;
+    if (zv_model_has_quirk(ZvModelQuirk::MirrorKeys16, m.constData()) && key < 16)
+        return key < 8 ? key + 8 : key - 8;
+    return -1;
+}
+
+int LogicCenter::mekMirror(const QString& model, int key) {
+    const QByteArray m = model.toLatin1();
+    if (zv_model_has_quirk(ZvModelQuirk::MirrorDials, m.constData()) && (key == 0 || key == 1))
+        return 1 - key;
+    return -1;
+}
+
+bool LogicCenter::setKey(int app, int key, int funBit, bool ctrl, bool alt, bool shift, bool win,
+                         const QString& keys, const QString& name,
+                         bool (Tablet::*save)(int, int, const ZvEkey&), int mirror) {
+    ZV_CURRENT_OR(false);
+    ZvEkey rec;
+    QString why;
+    if (!zvui::makeEkey(quint32(funBit), ctrl, alt, shift, win, keys, name, m_keyTrans, &rec,
+                        &why)) {
+        qWarning("binding of key %d not saved: %s", key, qPrintable(why));
+        return false;
+    }
+    if (!(t->*save)(app, key, rec))
+        return false;
+    // The partner is written after the key itself: a failure leaves the key bound and says so.
+    if (mirror >= 0 && !(t->*save)(app, mirror, rec)) {
+        UI_SendCfgChange();
+        return false;
+    }
+    return saved(true);
+}
+
+bool LogicCenter::UI_SetHkeyValue(int app, int key, int funBit, bool ctrl, bool alt, bool shift,
+                                  bool win, QString keys, QString name) {
+    return setKey(app, key, funBit, ctrl, alt, shift, win, keys, name, &Tablet::SetHkeyValue,
+                  hekMirror(current(), key));
+}
+bool LogicCenter::UI_SetSkeyValue(int app, int key, int funBit, bool ctrl, bool alt, bool shift,
+                                  bool win, QString keys, QString name) {
+    return setKey(app, key, funBit, ctrl, alt, shift, win, keys, name, &Tablet::SetSkeyValue, -1);
+}
+bool LogicCenter::UI_SetPkeyValue(int app, int key, int funBit, bool ctrl, bool alt, bool shift,
+                                  bool win, QString keys, QString name) {
+    return setKey(app, key, funBit, ctrl, alt, shift, win, keys, name, &Tablet::SetPkeyValue, -1);
+}
+
+bool LogicCenter::UI_SetMkeyValue(int app, int key, int fun, int funBit, bool ctrl, bool alt,
+                                  bool shift, bool win, QString keys, QString name, int funBit2,
+                                  bool ctrl2, bool alt2, bool shift2, bool win2, QString keys2,
+                                  QString name2) {
+    ZV_CURRENT_OR(false);
+    const int profile = app == -1 ? -1 : t->currentAppIdx();
+    ZvMEkey mek;
+    if (!t->GetMkeyValue_r(profile, key, &mek))
+        return false;
+    ZvEkey first, second;
+    QString why;
+    if (!zvui::makeEkey(quint32(funBit), ctrl, alt, shift, win, keys, name, m_keyTrans, &first,
+                        &why) ||
+        !zvui::makeEkey(quint32(funBit2), ctrl2, alt2, shift2, win2, keys2, name2, m_keyTrans,
+                        &second, &why)) {
+        qWarning("binding of control %d not saved: %s", key, qPrintable(why));
+        return false;
+    }
+    // Touch strips keep one binding per position in the first function set; the other controls
+    // two bindings per function set.
+    const int type = t->GetMKeyType(key);
+    if (type == ZV_MEK_TOUCH || type == ZV_MEK_TOUCH13) {
+        if (fun < 0 || fun >= ZV_MEK_EKEYS)
+            return false;
+        mek.mekEkeys[0].eks[fun] = first;
+    } else {
+        if (fun < 0 || fun >= ZV_MAX_MUX)
+            return false;
+        mek.mekEkeys[fun].eks[0] = first;
+        mek.mekEkeys[fun].eks[1] = second;
+    }
+    if (!t->SetMkeyValue(app, key, mek))
+        return false;
+    const int mirror = mekMirror(t->model(), key);
+    if (mirror >= 0 && !t->SetMkeyValue(app, mirror, mek)) {
+        UI_SendCfgChange();
+        return false;
+    }
+    return saved(true);
+}
+
+EKeyValue LogicCenter::UI_GetHkeyValue_r(int app, int key) {
+    ZV_CURRENT_OR(EKeyValue());
+    ZvEkey rec;
+    if (!t->GetHkeyValue_r(app, key, &rec))
+        return EKeyValue();
+    EKeyValue v = zvui::ekeyToValue(rec);
+    v.idx_v = key;
+    return v;
+}
+EKeyValue LogicCenter::UI_GetSkeyValue_r(int app, int key) {
+    ZV_CURRENT_OR(EKeyValue());
+    ZvEkey rec;
+    if (!t->GetSkeyValue_r(app, key, &rec))
+        return EKeyValue();
+    EKeyValue v = zvui::ekeyToValue(rec);
+    v.idx_v = key;
+    return v;
+}
+EKeyValue LogicCenter::UI_GetPkeyValue_r(int app, int key) {
+    ZV_CURRENT_OR(EKeyValue());
+    ZvEkey rec;
+    if (!t->GetPkeyValue_r(app, key, &rec))
+        return EKeyValue();
+    EKeyValue v = zvui::ekeyToValue(rec);
+    v.idx_v = key;
+    return v;
+}
+EKeyValue LogicCenter::UI_GetMkeyValue_r(int app, int key, int fun) {
+    ZV_CURRENT_OR(EKeyValue());
+    ZvMEkey mek;
+    if (!t->GetMkeyValue_r(app, key, &mek))
+        return EKeyValue();
+    return zvui::mekToValue(mek, t->GetMKeyType(key), key, fun);
+}
+QString LogicCenter::UI_GetHkeyValue(int app, int key) {
+    ZV_CURRENT_OR(QString());
+    ZvEkey rec;
+    return t->GetHkeyValue_r(app, key, &rec) ? zvui::keyValueText(rec, m_keyTrans, m_tr)
+                                             : QString();
+}
+QString LogicCenter::UI_GetSKeyValue(int app, int key) {
+    ZV_CURRENT_OR(QString());
+    ZvEkey rec;
+    return t->GetSkeyValue_r(app, key, &rec) ? zvui::keyValueText(rec, m_keyTrans, m_tr)
+                                             : QString();
+}
+QString LogicCenter::UI_GetPKeyValue(int app, int key) {
+    ZV_CURRENT_OR(QString());
+    ZvEkey rec;
+    return t->GetPkeyValue_r(app, key, &rec) ? zvui::keyValueText(rec, m_keyTrans, m_tr)
+                                             : QString();
+}
+QString LogicCenter::UI_GetMKeyValue(int app, int key, int fun, bool named) {
+    ZV_CURRENT_OR(QString());
+    ZvMEkey mek;
+    if (!t->GetMkeyValue_r(app, key, &mek))
+        return QString();
+    return zvui::mekValueText(mek, t->GetMKeyType(key), fun, named, m_keyTrans, m_tr);
+}
+QString LogicCenter::UI_GetMKeyValueWithModel(QString model, int app, int key, int fun) {
+    const Tablet* t = m_devices.Find(model);
+    ZvMEkey mek;
+    if (t == nullptr || !t->GetMkeyValue_r(app, key, &mek))
+        return QString();
+    return zvui::mekValueText(mek, t->GetMKeyType(key), fun, false, m_keyTrans, m_tr);
 }
 
 QStringList LogicCenter::UI_GetAppList() {

@@ -3,9 +3,11 @@
 // on the GUI thread; so do all its handlers.
 #pragma once
 
+#include "KeyTrans.h"
 #include "LogicCenterInterface.h"
 #include "MsgAdapter.h"
 #include "TabletManager.h"
+#include "ZvBindingText.h"
 
 #include <QHash>
 #include <QString>
@@ -33,6 +35,13 @@ public:
     // program cannot show or save any setting then.
     bool storeReady() const { return m_storeReady; }
     const QString& storeError() const { return m_storeError; }
+
+    // How the binding texts are translated (the application's language table); none: shown in
+    // the source language.
+    void SetTranslator(zvui::Translator tr) { m_tr = std::move(tr); }
+    // The express key (or multi-function control) that mirrors key on this model, -1 for none.
+    static int hekMirror(const QString& model, int key);
+    static int mekMirror(const QString& model, int key);
 
     // The percentage shown for the battery byte the core reports.
     static int batteryPercent(th_u8 battery);
@@ -99,6 +108,24 @@ public:
     bool UI_SetDevRotate(int angle) override;
     bool UI_SetCurrentCfgAppIdx(int app) override;
     bool UI_SetCurrentDevIdx(int idx) override;
+    bool UI_SetHkeyValue(int app, int key, int funBit, bool ctrl, bool alt, bool shift, bool win,
+                         QString keys, QString name) override;
+    bool UI_SetSkeyValue(int app, int key, int funBit, bool ctrl, bool alt, bool shift, bool win,
+                         QString keys, QString name) override;
+    bool UI_SetPkeyValue(int app, int key, int funBit, bool ctrl, bool alt, bool shift, bool win,
+                         QString keys, QString name) override;
+    bool UI_SetMkeyValue(int app, int key, int fun, int funBit, bool ctrl, bool alt, bool shift,
+                         bool win, QString keys, QString name, int funBit2, bool ctrl2, bool alt2,
+                         bool shift2, bool win2, QString keys2, QString name2) override;
+    EKeyValue UI_GetHkeyValue_r(int app, int key) override;
+    EKeyValue UI_GetSkeyValue_r(int app, int key) override;
+    EKeyValue UI_GetPkeyValue_r(int app, int key) override;
+    EKeyValue UI_GetMkeyValue_r(int app, int key, int fun) override;
+    QString UI_GetHkeyValue(int app, int key) override;
+    QString UI_GetSKeyValue(int app, int key) override;
+    QString UI_GetPKeyValue(int app, int key) override;
+    QString UI_GetMKeyValue(int app, int key, int fun, bool named) override;
+    QString UI_GetMKeyValueWithModel(QString model, int app, int key, int fun) override;
     QStringList UI_GetAppList() override;
     bool UI_SetAddOneNewApp(QString path) override;
     void UI_SetWorkMapType(int type) override;
@@ -159,6 +186,11 @@ private:
     bool saved(bool saved);
     // The picture of one key: empty when the model's table has none.
     QString keyPicPath(const char* kind, int key) const;
+    // Makes the record of a page's entry and saves it with save (and for the mirror partner when
+    // there is one); true when everything was saved.
+    bool setKey(int app, int key, int funBit, bool ctrl, bool alt, bool shift, bool win,
+                const QString& keys, const QString& name,
+                bool (Tablet::*save)(int, int, const ZvEkey&), int mirror);
     // Reads res/StatuImg.js into m_DevImagesValue.
     void InitDevImages();
     // Tells the pages which tablet is current now (an empty model: none); they re-read the
@@ -167,6 +199,8 @@ private:
 
     UIMsgInterface* m_pUIMsgInterface = nullptr;
     TabletManager m_devices;
+    KeyTrans m_keyTrans;
+    zvui::Translator m_tr;
     // Key pictures per model and kind; per-model display settings (memory only).
     Json::Value m_DevImagesValue;
     Json::Value m_DevCfgValue;

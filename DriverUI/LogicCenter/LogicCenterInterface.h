@@ -3,6 +3,7 @@
 // model strings are terminated and accepted, its counts and indices within their arrays.
 #pragma once
 
+#include "EKeyValue.h"
 #include "ZvMsg.h"
 
 #include <QRect>
@@ -85,6 +86,30 @@ public:
     virtual bool UI_SetDevRotate(int angle) = 0;
     virtual bool UI_SetCurrentCfgAppIdx(int app) = 0;
     virtual bool UI_SetCurrentDevIdx(int idx) = 0;
+
+    // Key bindings. Setters take what a binding page entered (function bits, the four modifier
+    // flags, the key text, the name) and save one record; on models with mirrored keys the
+    // partner key gets the same binding. app -1 addresses the all-programs profile, any other
+    // value the current one. The _r reads return the flat value; the others the text shown.
+    virtual bool UI_SetHkeyValue(int app, int key, int funBit, bool ctrl, bool alt, bool shift,
+                                 bool win, QString keys, QString name) = 0;
+    virtual bool UI_SetSkeyValue(int app, int key, int funBit, bool ctrl, bool alt, bool shift,
+                                 bool win, QString keys, QString name) = 0;
+    virtual bool UI_SetPkeyValue(int app, int key, int funBit, bool ctrl, bool alt, bool shift,
+                                 bool win, QString keys, QString name) = 0;
+    virtual bool UI_SetMkeyValue(int app, int key, int fun, int funBit, bool ctrl, bool alt,
+                                 bool shift, bool win, QString keys, QString name, int funBit2,
+                                 bool ctrl2, bool alt2, bool shift2, bool win2, QString keys2,
+                                 QString name2) = 0;
+    virtual EKeyValue UI_GetHkeyValue_r(int app, int key) = 0;
+    virtual EKeyValue UI_GetSkeyValue_r(int app, int key) = 0;
+    virtual EKeyValue UI_GetPkeyValue_r(int app, int key) = 0;
+    virtual EKeyValue UI_GetMkeyValue_r(int app, int key, int fun) = 0;
+    virtual QString UI_GetHkeyValue(int app, int key) = 0;
+    virtual QString UI_GetSKeyValue(int app, int key) = 0;
+    virtual QString UI_GetPKeyValue(int app, int key) = 0;
+    virtual QString UI_GetMKeyValue(int app, int key, int fun, bool named) = 0;
+    virtual QString UI_GetMKeyValueWithModel(QString model, int app, int key, int fun) = 0;
 
     // Application profiles and reads of the current tablet (app -1: all programs).
     virtual QStringList UI_GetAppList() = 0;

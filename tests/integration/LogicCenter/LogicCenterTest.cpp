@@ -5,14 +5,17 @@
 #include "DaemonFixture.h"
 #include "FakeCore.h"
 #include "RecordingUi.h"
+#include "ZvConfStoreDll.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
 
 #include <chrono>
+#include <linux/input.h>
 #include <memory>
 #include <string.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -78,9 +81,10 @@ protected:
     template <class F> static void onGui(F f) {
         QMetaObject::invokeMethod(qApp, f, Qt::BlockingQueuedConnection);
     }
-    void startLogic() {
-        onGui([this] {
-            logic = std::make_unique<LogicCenter>();
+    // appDir: the folder with libs/ and res/ (the core's, so both share the per-model files).
+    void startLogic(const QString& appDir = QString()) {
+        onGui([this, appDir] {
+            logic = std::make_unique<LogicCenter>(appDir);
             logic->SetUIMsgInterface(&rec);
             gui = std::this_thread::get_id();
         });
@@ -98,6 +102,25 @@ protected:
         (void)core.toUi(msg);
         EXPECT_TRUE(core.toUi(admin(false)));
         return rec.waitLine("admin 0", 3000, from) == long(from);
+    }
+
+    // Lists model as the core does and answers with its description from the store in dir().
+    void listTablet(FakeCore& core, const char* model) {
+        ZvConfStoreDll store;
+        ASSERT_TRUE(store.load((dir() + "/libs/libconfstore.so").c_str()));
+        store.setCfgPath(dir().c_str(), dir().c_str());
+        ZvMsg info = record(ZVMC_REPLY | ZVMC_UI_TABLET_INFO);
+        ASSERT_EQ(store.readTabletCfg(model, &info.body.tc.tc), 0) << model;
+        const size_t asked = core.waitCount(ZVMC_UI_TABLET_INFO, 0, 0);
+        ASSERT_TRUE(core.toUi(tabletList({model})));
+        ASSERT_EQ(core.waitCount(ZVMC_UI_TABLET_INFO, asked + 1, 3000), asked + 1);
+        const size_t from = rec.size();
+        ASSERT_TRUE(core.toUi(info));
+        ASSERT_GE(rec.waitLine(std::string("connect ") + model + " " +
+                                   std::to_string(info.body.tc.tc.maxX) + " " +
+                                   std::to_string(info.body.tc.tc.maxY),
+                               3000, from),
+                  0);
     }
 
     RecordingUi rec;
@@ -310,4 +333,92 @@ TEST_F(LogicCenterTest, RealCoreTwoTabletsAreTwoEntries) {
     EXPECT_EQ(QStringList({a, b}).join(' ').toStdString().find("ZVM0640EKB") != std::string::npos,
               true);
     EXPECT_NE(a, b);
+}
+
+TEST_F(LogicCenterTest, MirroredKeysAndDialsAreBoundTogetherAndAFailedSaveTellsNobody) {
+    startLogic(QString::fromStdString(dir()));
+    FakeCore core;
+    ASSERT_TRUE(core.claim());
+    const struct {
+        const char* model;
+        bool dial;
+        int key, partner;
+    } cases[] = {
+        {"ZVD2420MKS", false, 3, 13}, {"ZVD2420MKS", false, 19, 9}, {"ZVM1316MKS", false, 10, 2},
+        {"ZVD1622DDL", true, 0, 1},   {"ZVD1560RNG", false, 0, -1},
+    };
+    for (const auto& c : cases) {
+        ASSERT_NO_FATAL_FAILURE(listTablet(core, c.model));
+        const size_t told = core.waitCount(ZVMC_UI_CONFIG_CHANGED, 0, 0);
+        const QString name = QStringLiteral("Mirror %1").arg(c.key);
+        bool ok = false;
+        QString partner, other;
+        onGui([&] {
+            ok = c.dial ? logic->UI_SetMkeyValue(-1, c.key, 0, ZVEF_KBTN, true, false, false, false,
+                                                 "=", name, ZVEF_KBTN, true, false, false, false,
+                                                 "-", name)
+                        : logic->UI_SetHkeyValue(-1, c.key, ZVEF_KBTN, true, false, false, false,
+                                                 "B", name);
+            if (c.partner >= 0)
+                partner = c.dial ? logic->UI_GetMkeyValue_r(-1, c.partner, 0).sname
+                                 : logic->UI_GetHkeyValue_r(-1, c.partner).sname;
+            other = logic->UI_GetHkeyValue_r(-1, c.key + 1).sname;
+        });
+        EXPECT_TRUE(ok) << c.model;
+        if (c.partner >= 0) {
+            EXPECT_EQ(partner, name) << c.model << " key " << c.key;
+        }
+        EXPECT_NE(other, name) << c.model << ": only the partner follows";
+        EXPECT_EQ(core.waitCount(ZVMC_UI_CONFIG_CHANGED, told + 1, 3000), told + 1) << c.model;
+        ASSERT_TRUE(core.toUi(tabletList({}))); // unplugged before the next one
+    }
+
+    // The store cannot replace the file: the page hears of the failure, the core of nothing.
+    ASSERT_NO_FATAL_FAILURE(listTablet(core, "ZVD1560RNG"));
+    const std::string file = userFile("ZVD1560RNG");
+    ASSERT_EQ(unlink(file.c_str()), 0);
+    ASSERT_EQ(mkdir(file.c_str(), 0755), 0);
+    const size_t told = core.waitCount(ZVMC_UI_CONFIG_CHANGED, 0, 0);
+    bool ok = true;
+    onGui([&] { ok = logic->UI_SetMouseSpeed(6); });
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(core.waitCount(ZVMC_UI_CONFIG_CHANGED, told + 1, 500), told);
+}
+
+TEST_F(LogicCenterTest, RealCoreBindingIsSavedAndPerformedAfterTheChangeNotice) {
+    const char* model = "ZVD1560RNG"; // express key 2 is Undo (Ctrl+Z) in the template
+    startLogic(QString::fromStdString(dir()));
+    core = startCore(tablet_device("display", model, 0x0960, "1-1:1") +
+                     "script display\n"
+                     "  wait 3000ms\n  keys 0x02\n  wait 50ms\n  keys 0\n"
+                     "  wait 3000ms\n  keys 0x02\n  wait 50ms\n  keys 0\n"
+                     "end\n");
+    ASSERT_GT(core, 0);
+    ASSERT_GE(rec.waitLine("connect ZVD1560RNG 50800 31750", 10000), 0) << output();
+    bool ok = false;
+    onGui([&] {
+        ok = logic->UI_SetHkeyValue(-1, 1, ZVEF_KBTN, false, false, false, false, "B", "Letter B");
+    });
+    ASSERT_TRUE(ok);
+    // In the file the store wrote, as the model's own tool reads it.
+    const std::string cmd = std::string(ZV_ZVCFG) + " print " + userFile(model) +
+                            " | grep -q '\"name\" : \"Letter B\"'";
+    EXPECT_EQ(system(cmd.c_str()), 0) << cmd;
+
+    // The first press is before or after the change; the second is after it.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(12);
+    std::vector<int> downs;
+    while (std::chrono::steady_clock::now() < until) {
+        downs.clear();
+        if (const ZvCapDevice* kbd = cap().device("Zerva keyboard"))
+            for (const ZvCapGroup& g : cap().groupsOf(*kbd))
+                for (const ZvCapEvent& e : g.events)
+                    if (e.type == EV_KEY && e.value == 1)
+                        downs.push_back(e.code);
+        if (!downs.empty() && downs.back() == KEY_B)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_FALSE(downs.empty()) << output();
+    EXPECT_EQ(downs.back(), KEY_B) << output();
 }
