@@ -410,8 +410,9 @@ TEST_F(LogicCenterTest, RealCoreBindingIsSavedAndPerformedAfterTheChangeNotice) 
     std::vector<int> downs;
     while (std::chrono::steady_clock::now() < until) {
         downs.clear();
-        if (const ZvCapDevice* kbd = cap().device("Zerva keyboard"))
-            for (const ZvCapGroup& g : cap().groupsOf(*kbd))
+        const ZvCapLog log = cap();
+        if (const ZvCapDevice* kbd = log.device("Zerva keyboard"))
+            for (const ZvCapGroup& g : log.groupsOf(*kbd))
                 for (const ZvCapEvent& e : g.events)
                     if (e.type == EV_KEY && e.value == 1)
                         downs.push_back(e.code);
