@@ -56,7 +56,7 @@ int LogicCenter::batteryPercent(th_u8 battery) {
 void LogicCenter::connectCurrent() {
     if (m_pUIMsgInterface == nullptr)
         return;
-    const Tablet* t = m_devices.Current();
+    const Tablet* t = m_devices.GetCurrentTablet();
     if (t == nullptr)
         m_pUIMsgInterface->coreDevConnect(QString(), 0, 0);
     else
@@ -79,21 +79,21 @@ void LogicCenter::TabletNum(const ZvMsg& msg) {
         // The answer comes every 3 s: the pages hear of "no tablet" when it changes (and once
         // at the start), not each time.
         if (m_devices.Count() > 0 || first) {
-            m_devices.RemoveAll();
+            m_devices.RemoveAllDev();
             connectCurrent();
         }
         return;
     }
-    for (const QString& model : m_devices.Models()) {
+    for (const QString& model : m_devices.GetDevModelList()) {
         if (reported.contains(model))
             continue;
-        m_devices.Remove(model);
+        m_devices.RemoveDev(model);
         qInfo("TabletNum: %s is gone", qPrintable(model));
         connectCurrent();
     }
     const auto now = std::chrono::steady_clock::now();
     for (const QString& model : reported) {
-        if (m_devices.Find(model) != nullptr)
+        if (m_devices.GetTablet(model) != nullptr)
             continue;
         auto asked = m_infoAsked.find(model);
         if (asked != m_infoAsked.end() && now - asked.value() < kInfoRetry)
@@ -109,9 +109,9 @@ void LogicCenter::TabletInfo(const ZvMsg& msg) {
     // Only the answer to a request for a listed tablet is taken: one that comes after the
     // tablet was unplugged (and the list reconciled) must not bring it back, and a model already
     // known is not added twice.
-    if (m_infoAsked.remove(model) == 0 || m_devices.Find(model) != nullptr)
+    if (m_infoAsked.remove(model) == 0 || m_devices.GetTablet(model) != nullptr)
         return;
-    if (m_devices.Add(msg.body.tc.tc) != nullptr)
+    if (m_devices.AddDev(msg.body.tc.tc) != nullptr)
         connectCurrent();
 }
 
@@ -168,17 +168,15 @@ void LogicCenter::TabletClose(const ZvMsg& msg) {
 void LogicCenter::SwitchDisplay(const ZvMsg& msg) {
     // The core has switched and saved the screen itself: the copy here is re-read, never written
     // back (a write would race the core's with a stale copy).
-    if (Tablet* t = m_devices.Find(zvui::modelOf(msg.body.curScreenIndex.sModel)))
-        (void)t->UpdateInfo();
+    (void)m_devices.UpdateDevInfo(zvui::modelOf(msg.body.curScreenIndex.sModel));
     if (m_pUIMsgInterface != nullptr)
         m_pUIMsgInterface->coreSwitchScreen(msg.body.curScreenIndex.curScreenIndex);
 }
 
 void LogicCenter::SwitchMouseMode(const ZvMsg& msg) {
-    Tablet* t = m_devices.Find(zvui::modelOf(msg.body.sModel));
-    if (t == nullptr)
+    if (m_devices.GetTablet(zvui::modelOf(msg.body.sModel)) == nullptr)
         return;
-    (void)t->UpdateInfo();
+    (void)m_devices.UpdateDevInfo(zvui::modelOf(msg.body.sModel));
     if (m_pUIMsgInterface != nullptr)
         m_pUIMsgInterface->coreSwitchMouseMode(true);
 }
@@ -186,17 +184,16 @@ void LogicCenter::SwitchMouseMode(const ZvMsg& msg) {
 void LogicCenter::ShowMekMenu(const ZvMsg& msg) {
     const ZvCurMekMuxIndex& v = msg.body.curMuxVal;
     const QString model = zvui::modelOf(v.sModel);
-    Tablet* t = m_devices.Find(model);
-    if (t == nullptr)
+    if (m_devices.GetTablet(model) == nullptr)
         return;
-    (void)t->UpdateInfo();
+    (void)m_devices.UpdateDevInfo(model);
     if (m_pUIMsgInterface != nullptr)
         m_pUIMsgInterface->coreMekPressKeyDown(model, v.appIdx, v.mekIdx, v.muxIdx);
 }
 
 void LogicCenter::ShowEKeyValue(const ZvMsg& msg) {
     const QString model = zvui::modelOf(msg.body.sModel);
-    const Tablet* t = m_devices.Find(model);
+    const Tablet* t = m_devices.GetTablet(model);
     if (t != nullptr && m_pUIMsgInterface != nullptr)
         m_pUIMsgInterface->coreShowEKeyValue(model, true, t->currentAppIdx());
 }
@@ -211,7 +208,7 @@ void LogicCenter::DefaultProc(const ZvMsg&) {}
 void LogicCenter::DisConnect() {
     // The core is gone and its tablets with it: the list starts afresh when it returns, so the
     // same tablet connects again then.
-    m_devices.RemoveAll();
+    m_devices.RemoveAllDev();
     m_infoAsked.clear();
     m_listSeen = false;
     if (m_pUIMsgInterface != nullptr)
@@ -305,7 +302,7 @@ void LogicCenter::UI_SendSleepLevel(int level) {
 #undef ZV_FOR_CURRENT
 
 void LogicCenter::UI_SendChangeCurTablet(QString model) {
-    if (m_devices.Find(model) != nullptr)
+    if (m_devices.GetTablet(model) != nullptr)
         (void)m_pMsgAdapter->SendChangeCurTablet(model);
 }
 
@@ -317,7 +314,7 @@ bool LogicCenter::saved(bool ok) {
 
 // The current tablet, or the neutral result without one.
 #define ZV_CURRENT_OR(fallback)                                                                    \
-    Tablet* t = m_devices.Current();                                                               \
+    Tablet* t = m_devices.GetCurrentTablet();                                                      \
     if (t == nullptr)                                                                              \
     return fallback
 
@@ -377,8 +374,8 @@ bool LogicCenter::UI_SetCurrentCfgAppIdx(int app) {
 
 bool LogicCenter::UI_SetCurrentDevIdx(int idx) {
     const QString before = current();
-    const int was = m_devices.CurrentIdx();
-    if (!m_devices.SetCurrent(idx))
+    const int was = m_devices.GetCurrentDevIdx();
+    if (!m_devices.SetCurrentDevIdx(idx))
         return false;
     qInfo("UI_SetCurrentDevIdx-------- %s %d -> %s %d", qPrintable(before), was,
           qPrintable(current()), idx);
@@ -541,7 +538,7 @@ QString LogicCenter::UI_GetMKeyValue(int app, int key, int fun, bool named) {
     return zvui::mekValueText(mek, t->GetMKeyType(key), fun, named, m_keyTrans, m_tr);
 }
 QString LogicCenter::UI_GetMKeyValueWithModel(QString model, int app, int key, int fun) {
-    const Tablet* t = m_devices.Find(model);
+    const Tablet* t = m_devices.GetTablet(model);
     ZvMEkey mek;
     if (t == nullptr || !t->GetMkeyValue_r(app, key, &mek))
         return QString();
@@ -550,7 +547,7 @@ QString LogicCenter::UI_GetMKeyValueWithModel(QString model, int app, int key, i
 
 QStringList LogicCenter::UI_GetAppList() {
     QStringList out{QStringLiteral("所有程序")};
-    if (const Tablet* t = m_devices.Current())
+    if (const Tablet* t = m_devices.GetCurrentTablet())
         out << t->GetAppList();
     out << QStringLiteral("添加应用程序");
     return out;
@@ -600,7 +597,7 @@ int LogicCenter::UI_GetCurrentCfgAppIdx() {
     return t->currentAppIdx();
 }
 int LogicCenter::UI_GetCurrentDevIdx() {
-    return m_devices.CurrentIdx();
+    return m_devices.GetCurrentDevIdx();
 }
 bool LogicCenter::UI_GetWinInkStatus(int app) {
     ZV_CURRENT_OR(false);
@@ -633,11 +630,11 @@ QString LogicCenter::UI_GetDevModel(int idx) {
 }
 QString LogicCenter::UI_GetDevFullModel(int idx) {
     const Tablet* t = m_devices.At(idx);
-    return t != nullptr ? t->fullModel() : QString();
+    return t != nullptr ? t->GetDevFullModel() : QString();
 }
 QString LogicCenter::UI_GetDevFirmWareVer(int idx) {
     const Tablet* t = m_devices.At(idx);
-    return t != nullptr ? t->firmwareVer() : QString();
+    return t != nullptr ? t->GetDevFirmWareVer() : QString();
 }
 
 void LogicCenter::InitDevImages() {

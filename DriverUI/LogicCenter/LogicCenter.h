@@ -143,6 +143,10 @@ public:
     bool UI_GetMouseModel(int app) override;
     bool UI_SetMouseSpeed(int speed) override;
     int UI_GetMouseSpeed() override;
+    void UI_SetMKeySpeed(int) override {}
+    int UI_GetMKeySpeed() override { return 3; }
+    void UI_SetWorkMapArea(QRect) override {}
+    void UI_SetDisplaySetting() override {}
     QString UI_GetDevName(int idx) override;
     QString UI_GetDevModel(int idx) override;
     QString UI_GetDevFullModel(int idx) override;
@@ -181,7 +185,7 @@ public:
 
 private:
     // The current tablet's model; empty (and nothing is to be sent) without devices.
-    QString current() const { return m_devices.CurrentModel(); }
+    QString current() const { return m_devices.GetCurrentDevModel(); }
     // After a change was saved: the core re-reads the tablet's settings. Returns saved.
     bool saved(bool saved);
     // The picture of one key: empty when the model's table has none.

@@ -129,6 +129,13 @@ public:
     virtual bool UI_GetMouseModel(int app) = 0;
     virtual bool UI_SetMouseSpeed(int speed) = 0;
     virtual int UI_GetMouseSpeed() = 0;
+    // The pages have controls for these that change nothing: the multi-function keys have no
+    // speed of their own (it reads as 3), the work area is set through its ratios, and the
+    // display settings through the screen operations.
+    virtual void UI_SetMKeySpeed(int speed) = 0;
+    virtual int UI_GetMKeySpeed() = 0;
+    virtual void UI_SetWorkMapArea(QRect area) = 0;
+    virtual void UI_SetDisplaySetting() = 0;
 
     // Device description and layout.
     virtual QString UI_GetDevName(int idx) = 0;

@@ -154,7 +154,7 @@ QString Tablet::model() const {
     return fieldText(m_TabletCfg.sModel, sizeof m_TabletCfg.sModel);
 }
 
-QString Tablet::fullModel() const {
+QString Tablet::GetDevFullModel() const {
     return fieldText(m_TabletCfg.sFullModel, sizeof m_TabletCfg.sFullModel);
 }
 
@@ -162,8 +162,8 @@ QString Tablet::penModel() const {
     return fieldText(m_TabletCfg.sPenModel, sizeof m_TabletCfg.sPenModel);
 }
 
-QString Tablet::firmwareVer() const {
-    return fullModel().right(11);
+QString Tablet::GetDevFirmWareVer() const {
+    return GetDevFullModel().right(11);
 }
 
 QString Tablet::name() const {

@@ -34,10 +34,10 @@ public:
     const ZvTabletCfg& cfg() const { return m_TabletCfg; }
     const ZvUserConfig& userCfg() const { return *m_UserCfg; }
     QString model() const;
-    QString fullModel() const;
+    QString GetDevFullModel() const;
     QString penModel() const;
     // The last 11 characters of the full model.
-    QString firmwareVer() const;
+    QString GetDevFirmWareVer() const;
     // The display name; an unknown tablet has none and shows its model instead.
     QString name() const;
 

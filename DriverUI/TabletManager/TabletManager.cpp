@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-Tablet* TabletManager::Find(const QString& model) const {
+Tablet* TabletManager::GetTablet(const QString& model) const {
     for (const auto& t : m_devs)
         if (t->model() == model)
             return t.get();
@@ -26,10 +26,10 @@ bool TabletManager::InitConfStore(QString* error) {
     return false;
 }
 
-Tablet* TabletManager::Add(const ZvTabletCfg& cfg) {
+Tablet* TabletManager::AddDev(const ZvTabletCfg& cfg) {
     auto t = std::make_unique<Tablet>(&m_store, m_appDir);
     const QString model = QString::fromUtf8(cfg.sModel, int(strnlen(cfg.sModel, ZV_MODEL_LEN)));
-    if (model.isEmpty() || Find(model) != nullptr)
+    if (model.isEmpty() || GetTablet(model) != nullptr)
         return nullptr;
     (void)t->SetDevModel(model);
     t->SetTabletCfg(cfg);
@@ -39,7 +39,7 @@ Tablet* TabletManager::Add(const ZvTabletCfg& cfg) {
     return m_devs.back().get();
 }
 
-bool TabletManager::Remove(const QString& model) {
+bool TabletManager::RemoveDev(const QString& model) {
     for (size_t i = 0; i < m_devs.size(); ++i) {
         if (m_devs[i]->model() != model)
             continue;
@@ -55,31 +55,36 @@ bool TabletManager::Remove(const QString& model) {
     return false;
 }
 
-void TabletManager::RemoveAll() {
+void TabletManager::RemoveAllDev() {
     m_devs.clear();
     m_cur = -1;
 }
 
-QString TabletManager::CurrentModel() const {
-    const Tablet* t = Current();
+bool TabletManager::UpdateDevInfo(const QString& model) {
+    Tablet* t = GetTablet(model);
+    return t != nullptr && t->UpdateInfo();
+}
+
+QString TabletManager::GetCurrentDevModel() const {
+    const Tablet* t = GetCurrentTablet();
     return t != nullptr ? t->model() : QString();
 }
 
-bool TabletManager::SetCurrent(int idx) {
+bool TabletManager::SetCurrentDevIdx(int idx) {
     if (At(idx) == nullptr)
         return false;
     m_cur = idx;
     return true;
 }
 
-QStringList TabletManager::Models() const {
+QStringList TabletManager::GetDevModelList() const {
     QStringList out;
     for (const auto& t : m_devs)
         out << t->model();
     return out;
 }
 
-QStringList TabletManager::Names() const {
+QStringList TabletManager::GetDevNameList() const {
     QStringList out;
     for (const auto& t : m_devs)
         out << t->name();

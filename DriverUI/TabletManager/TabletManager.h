@@ -23,24 +23,26 @@ public:
 
     int Count() const { return int(m_devs.size()); }
     // Null when no tablet of that model is listed.
-    Tablet* Find(const QString& model) const;
+    Tablet* GetTablet(const QString& model) const;
     Tablet* At(int idx) const;
     // Adds a tablet of a model not listed yet (null otherwise), with its files from the store and
     // the description the core sent; the first one becomes current.
-    Tablet* Add(const ZvTabletCfg& cfg);
+    Tablet* AddDev(const ZvTabletCfg& cfg);
     // Removes that model; the current tablet stays current when another one goes, and the first
     // remaining one becomes current when the current one goes.
-    bool Remove(const QString& model);
-    void RemoveAll();
+    bool RemoveDev(const QString& model);
+    void RemoveAllDev();
+    // Re-reads that tablet's pen and user files (the core changed them); false when not listed.
+    bool UpdateDevInfo(const QString& model);
 
     // -1 without tablets.
-    int CurrentIdx() const { return m_cur; }
-    Tablet* Current() const { return At(m_cur); }
-    QString CurrentModel() const;
-    bool SetCurrent(int idx);
+    int GetCurrentDevIdx() const { return m_cur; }
+    Tablet* GetCurrentTablet() const { return At(m_cur); }
+    QString GetCurrentDevModel() const;
+    bool SetCurrentDevIdx(int idx);
 
-    QStringList Models() const;
-    QStringList Names() const;
+    QStringList GetDevModelList() const;
+    QStringList GetDevNameList() const;
 
 private:
     QString m_appDir;

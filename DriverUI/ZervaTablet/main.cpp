@@ -5,6 +5,7 @@
 #include "UIManager.h"
 #include "ZvAppInstance.h"
 #include "ZvConfStoreDll.h"
+#include "ZvEnum.h"
 #include "ZvMessageOutput.h"
 #include "ZvOnlyAppLock.h"
 #include "ZvUserSignal.h"
@@ -93,6 +94,7 @@ int main(int argc, char* argv[]) {
 
     qmlRegisterType<MyApplicationWindow>("MyApplicationWindow", 1, 0, "MyApplicationWindow");
     qmlRegisterType<UIManager>("Zerva.UIManager", 1, 0, "UIManager");
+    qmlRegisterType<ZV_ENUM>("Zerva.Enum", 1, 0, "ZvEnum");
 
     QQmlApplicationEngine engine;
     const QUrl mainPage(QStringLiteral("qrc:/UI/main.qml"));

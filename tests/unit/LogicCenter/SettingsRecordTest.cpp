@@ -107,19 +107,19 @@ TEST(SettingsRecords, DisplayNameIsUtf16OrTheModel) {
 
 TEST(SettingsRecords, CurrentTabletFollowsRemovals) {
     TabletManager m{QString()};
-    EXPECT_EQ(m.CurrentIdx(), -1);
-    ASSERT_NE(m.Add(cfgOf("A")), nullptr);
-    EXPECT_EQ(m.Add(cfgOf("A")), nullptr) << "one entry per model";
-    ASSERT_NE(m.Add(cfgOf("B")), nullptr);
-    ASSERT_NE(m.Add(cfgOf("C")), nullptr);
-    EXPECT_EQ(m.CurrentModel(), QStringLiteral("A"));
-    ASSERT_TRUE(m.SetCurrent(2));
-    EXPECT_TRUE(m.Remove(QStringLiteral("A")));
-    EXPECT_EQ(m.CurrentModel(), QStringLiteral("C")) << "another going keeps the current one";
-    EXPECT_TRUE(m.Remove(QStringLiteral("C")));
-    EXPECT_EQ(m.CurrentModel(), QStringLiteral("B"));
-    EXPECT_FALSE(m.SetCurrent(1));
-    EXPECT_TRUE(m.Remove(QStringLiteral("B")));
-    EXPECT_EQ(m.CurrentIdx(), -1);
-    EXPECT_FALSE(m.Remove(QStringLiteral("B")));
+    EXPECT_EQ(m.GetCurrentDevIdx(), -1);
+    ASSERT_NE(m.AddDev(cfgOf("A")), nullptr);
+    EXPECT_EQ(m.AddDev(cfgOf("A")), nullptr) << "one entry per model";
+    ASSERT_NE(m.AddDev(cfgOf("B")), nullptr);
+    ASSERT_NE(m.AddDev(cfgOf("C")), nullptr);
+    EXPECT_EQ(m.GetCurrentDevModel(), QStringLiteral("A"));
+    ASSERT_TRUE(m.SetCurrentDevIdx(2));
+    EXPECT_TRUE(m.RemoveDev(QStringLiteral("A")));
+    EXPECT_EQ(m.GetCurrentDevModel(), QStringLiteral("C")) << "another going keeps the current one";
+    EXPECT_TRUE(m.RemoveDev(QStringLiteral("C")));
+    EXPECT_EQ(m.GetCurrentDevModel(), QStringLiteral("B"));
+    EXPECT_FALSE(m.SetCurrentDevIdx(1));
+    EXPECT_TRUE(m.RemoveDev(QStringLiteral("B")));
+    EXPECT_EQ(m.GetCurrentDevIdx(), -1);
+    EXPECT_FALSE(m.RemoveDev(QStringLiteral("B")));
 }

@@ -163,7 +163,17 @@ TEST_F(TabletStore, ApplicationProfilesStartAsTheDefaultAndTakeTheSetters) {
     ASSERT_TRUE(tablet->SetCurrentCfgIdx(0));
     EXPECT_EQ(tablet->GetMouseSpeed(), 5) << "a new profile is a copy of the default one";
     ASSERT_TRUE(tablet->SetMouseSpeed(9));
+    // The switches' getters read the current profile for any application but -1; a binding
+    // for any application but -1 goes to the current profile.
+    ASSERT_TRUE(tablet->SetHKeyState(false));
+    EXPECT_FALSE(tablet->GetHkeyStatus(5));
+    EXPECT_TRUE(tablet->GetHkeyStatus(-1));
+    ZvEkey named{};
+    strcpy(named.name, "In draw");
+    ASSERT_TRUE(tablet->SetHkeyValue(5, 0, named));
     auto again = open();
+    EXPECT_STREQ(again->userCfg().apps[0].heks[0].name, "In draw");
+    EXPECT_STRNE(again->userCfg().base.app0.heks[0].name, "In draw");
     EXPECT_EQ(again->GetAppList(), QStringList{QStringLiteral("/usr/bin/draw")});
     EXPECT_EQ(again->userCfg().apps[0].mouseModeA, 9);
     EXPECT_EQ(again->userCfg().base.app0.mouseModeA, 5);
