@@ -1,13 +1,13 @@
 #include "Tablet.h"
 
 #include "PressCurve.h"
+#include "ZvWorkArea.h"
 
 #include <QDebug>
 #include <QFile>
 #include <QSaveFile>
 #include <QUrl>
 
-#include <cmath>
 #include <string.h>
 
 namespace {
@@ -18,14 +18,6 @@ QString fieldText(const char* field, size_t size) {
 
 bool terminated(const char* field, size_t size) {
     return memchr(field, '\0', size) != nullptr;
-}
-
-bool validRatio(const ZvRectRatio& r) {
-    const float v[] = {r.l, r.t, r.r, r.b};
-    for (float x : v)
-        if (!std::isfinite(x) || x < 0.0f || x > 1.0f)
-            return false;
-    return r.l < r.r && r.t < r.b;
 }
 
 bool validEkey(const ZvEkey& k) {
@@ -60,10 +52,10 @@ bool validProfile(const ZvAppUserCfg& a, bool used) {
         return false;
     if (a.mouseModeA > Tablet::kMaxMouseSpeed)
         return false;
-    if (!validRatio(a.workarea))
+    if (!zvui::validAreaRatio(a.workarea))
         return false;
     for (const ZvRectRatio& r : a.screenArea)
-        if (!validRatio(r))
+        if (!zvui::validAreaRatio(r))
             return false;
     return true;
 }
@@ -381,7 +373,7 @@ int Tablet::GetMapScreen() const {
 }
 
 bool Tablet::SetTabletAreaRatio(const ZvRectRatio& r, int app) {
-    if (!validRatio(r))
+    if (!zvui::validAreaRatio(r))
         return false;
     return edit(app, [&](ZvUserConfig&, ZvAppUserCfg& a) {
         a.workarea = r;
@@ -395,7 +387,7 @@ ZvRectRatio Tablet::GetTabletAreaRatio(int app) const {
 }
 
 bool Tablet::SetScreenAreaRatio(const ZvRectRatio& r, int app) {
-    if (!validRatio(r))
+    if (!zvui::validAreaRatio(r))
         return false;
     return edit(app, [&](ZvUserConfig& uc, ZvAppUserCfg& a) {
         const th_u32 s = uc.base.curScreenIndex;

@@ -13,6 +13,8 @@ public:
 
     // The last tablet pressure, 0..8191 (0 after a release of the title bar).
     Q_INVOKABLE int getPressure() const { return _pressure; }
+    // The same, for the bridge, which has no window at hand.
+    static int lastPressure() { return _pressure; }
     // A start hidden in the tray still makes its native window at once, so that showing it
     // later (a second start, the tray) is only a map.
     Q_INVOKABLE void createHidden() { create(); }
