@@ -1,4 +1,4 @@
-// Owners of Xlib and XRandR results, declared once for every user of the X server in the core.
+// Owners of Xlib and XRandR results, declared once for every user of the X server.
 #pragma once
 
 #include <X11/Xlib.h>
