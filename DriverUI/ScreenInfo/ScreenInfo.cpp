@@ -62,10 +62,9 @@ void ScreenInfo::ReadScreens() {
     for (unsigned i = 0; i < num && i < unsigned(ZV_MAX_MONITORS); ++i) {
         const ZvRect& r = rects[i];
         const QRect rect(r.left, r.top, r.right - r.left, r.bottom - r.top);
-        // Mirrored outputs are separate monitors with one rectangle: offering both would show
-        // the user two choices with one effect.
-        if (!IsScreenExist(rect))
-            m_screenRectList.append(rect);
+        // Mirrored monitors are kept as the core lists them: a screen index names the same
+        // monitor in both programs (merging them would shift every later index by one).
+        m_screenRectList.append(rect);
     }
     CalcDesktopRc();
     qInfo() << "screens:" << m_screenRectList << "desktop:" << m_deskTopRc;

@@ -92,7 +92,11 @@ TEST_F(ScreenInfoTest, ListsMonitorsInTheCoresOrder) {
          {0, 0, 3840, 1080}},
         // Away from the origin: the desktop still reaches back to it.
         {"offset", {{100, 200, 800, 600}}, {{100, 200, 800, 600}}, {0, 0, 900, 800}},
-        {"mirrored", kMirrored, {{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}}, {0, 0, 3200, 1080}},
+        // Mirrored monitors stay two entries: index 2 must be the monitor the core calls 2.
+        {"mirrored",
+         kMirrored,
+         {{0, 0, 1920, 1080}, {0, 0, 1920, 1080}, {1920, 0, 1280, 1024}},
+         {0, 0, 3200, 1080}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
