@@ -46,6 +46,7 @@ bool MyGlobalShortCut::registerHotKey(const QString& text) {
         return false;
     }
     m_shortcut = std::move(grab);
+    m_held = false;
     m_text = text;
     return true;
 }
@@ -54,12 +55,25 @@ bool MyGlobalShortCut::nativeEventFilter(const QByteArray& eventType, void* mess
     if (!m_shortcut || eventType != "xcb_generic_event_t")
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) != XCB_KEY_PRESS)
+    const uint8_t type = event->response_type & 0x7f;
+    if (type == XCB_KEY_RELEASE) {
+        const auto* release = static_cast<const xcb_key_release_event_t*>(message);
+        if (m_held && m_shortcut->matches(release->detail, m_heldState))
+            m_held = false;
+        return false;
+    }
+    if (type != XCB_KEY_PRESS)
         return false;
     const auto* press = static_cast<const xcb_key_press_event_t*>(message);
     if (!m_shortcut->matches(press->detail, press->state))
         return false;
-    activateShortcut();
+    // A held key repeats as presses without releases (Qt asks for detectable auto-repeat);
+    // the window must not flicker between shown and hidden while the user holds the chord.
+    if (!m_held) {
+        m_held = true;
+        m_heldState = press->state;
+        activateShortcut();
+    }
     // The press came to the root window only because of our grab: no window of ours wants it.
     return true;
 }

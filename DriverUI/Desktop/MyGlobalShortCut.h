@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 
 class ZvX11KeyGrab;
@@ -36,4 +37,6 @@ private slots:
 private:
     std::unique_ptr<ZvX11KeyGrab> m_shortcut;
     QString m_text;
+    bool m_held = false;      // the chord is down: its repeats do not fire again
+    uint16_t m_heldState = 0; // the modifiers it went down with
 };

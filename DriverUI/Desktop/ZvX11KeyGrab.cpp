@@ -96,5 +96,6 @@ void ZvX11KeyGrab::ungrab() {
     const unsigned int locks[] = {0, LockMask, _numLock, LockMask | _numLock};
     for (unsigned int lock : locks)
         XUngrabKey(_display, static_cast<int>(_keycode), _mods | lock, _root);
-    XFlush(_display);
+    // A round trip, not just a flush: once we return, the key is free for other programs.
+    XSync(_display, False);
 }

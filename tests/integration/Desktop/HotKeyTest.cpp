@@ -152,6 +152,20 @@ TEST_F(HotKey, FiresWithEveryLockState) {
     }
 }
 
+TEST_F(HotKey, HeldChordFiresOnce) {
+    MyGlobalShortCut shortcut;
+    QSignalSpy fired(&shortcut, &MyGlobalShortCut::activated);
+    ASSERT_TRUE(shortcut.registerHotKey(QStringLiteral("Ctrl+Shift+H")));
+    // What the server sends for a held key to a client with detectable auto-repeat: presses,
+    // then one release.
+    press({XK_Control_L, XK_Shift_L, XK_H, XK_H, XK_H});
+    drain();
+    EXPECT_EQ(fired.count(), 1);
+    press(kCtrlShiftH);
+    drain();
+    EXPECT_EQ(fired.count(), 2) << "the release ends the hold";
+}
+
 TEST_F(HotKey, KeyHeldElsewhereFailsAndKeepsTheOldKey) {
     MyGlobalShortCut shortcut;
     QSignalSpy fired(&shortcut, &MyGlobalShortCut::activated);
