@@ -1,16 +1,29 @@
 #include "UIManager.h"
 
+#include "LanguageTran.h"
+#include "LinkManager.h"
+#include "LocalSettingManager.h"
 #include "LogicCenter.h"
+#include "MyGlobalShortCut.h"
+#include "ScreenInfo.h"
 #include "ZvAutoStart.h"
+#include "ZvKeyText.h"
+#include "ZvLangCodes.h"
 #include "ZvStartupShow.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFileInfo>
+#include <QQmlEngine>
 
 UIManager::UIManager(QObject* parent)
-    : QObject(parent), m_pLogicCenter(std::make_unique<LogicCenter>()) {
+    : QObject(parent), m_pLogicCenter(std::make_unique<LogicCenter>()),
+      m_pScreenInfo(std::make_unique<ScreenInfo>()),
+      m_shortcut(std::make_unique<MyGlobalShortCut>()),
+      m_links(std::make_unique<LinkManager>(&LocalSettingManager::instance())) {
+    m_pLogicCenter->SetTranslator(&LanguageTran::translate);
     m_pLogicCenter->SetUIMsgInterface(this);
+    m_pScreenInfo->SetUIMsgInterFace(this);
 }
 
 UIManager::~UIManager() {
@@ -77,16 +90,7 @@ QString UIManager::getPenPicPath() {
 }
 
 QStringList UIManager::getLangList() {
-    static const char* const kNames[] = {
-        "简体中文", "繁體中文",  "한국어",  "日本語",        "English",          "Deutsch",
-        "Français", "Русский",   "Polski",  "Nederlands",    "Bahasa Indonesia", "Italiano",
-        "Español",  "Português", "العربية", "Bahasa Melayu", "Svenska"};
-    const unsigned bits = m_pLogicCenter->UI_GetLangBit();
-    QStringList out;
-    for (unsigned i = 0; i < sizeof kNames / sizeof kNames[0]; ++i)
-        if (bits & (1u << i))
-            out << QString::fromUtf8(kNames[i]);
-    return out;
+    return zvui::langNamesOfMask(m_pLogicCenter->UI_GetLangBit());
 }
 
 int UIManager::getPressureGrade() {
@@ -172,4 +176,94 @@ void UIManager::coreDevDisConnect(QString model) {
 void UIManager::sysScreenChange() {
     // The core re-reads its monitors (physical screen change).
     m_pLogicCenter->UI_SendPhysicsScreenChange();
+    emit displayChange(getScreenPicPath(), m_pScreenInfo->GetScreenSize(),
+                       m_pScreenInfo->GetScreenNum());
+}
+
+QString UIManager::makeASCIIToString(QString code, bool keypad) {
+    return zvui::asciiKeyName(code, keypad);
+}
+
+int UIManager::getMapScreenNum() {
+    return m_pScreenInfo->GetScreenNum();
+}
+QSize UIManager::getScreenSize() {
+    return m_pScreenInfo->GetScreenSize();
+}
+QRect UIManager::getPrimaryScreenRect() {
+    return m_pScreenInfo->GetPrimaryScreenRect();
+}
+QRect UIManager::getScreenRect(int i) {
+    return m_pScreenInfo->GetScreenRect(i);
+}
+QRect UIManager::getCurrentScreenRect() {
+    return m_pScreenInfo->GetMappedScreenRect(m_pLogicCenter->UI_GetMapScreen(-1));
+}
+QString UIManager::getScreenPicPath() {
+    // The pages' engine serves the picture from memory; the first call gives it the provider.
+    (void)m_pScreenInfo->AddImageProvider(qmlEngine(this));
+    return m_pScreenInfo->GetScreenPicPath();
+}
+QString UIManager::refreshScreenPic() {
+    (void)m_pScreenInfo->AddImageProvider(qmlEngine(this));
+    return m_pScreenInfo->RefreshScreenPic();
+}
+double UIManager::getCurrentScreenAspect() {
+    const QRect r = getCurrentScreenRect();
+    return r.height() > 0 ? double(r.width()) / r.height() : 0.0;
+}
+
+bool UIManager::setHotKey(QString text) {
+    QString keys = text;
+    keys.remove(QLatin1Char(' '));
+    if (!m_shortcut->registerHotKey(keys))
+        return false;
+    if (!m_hotKeyConnected) {
+        connect(m_shortcut.get(), &MyGlobalShortCut::activated, this, &UIManager::onSetHotKey);
+        m_hotKeyConnected = true;
+    }
+    (void)LocalSettingManager::instance().saveHotKey(text);
+    return true;
+}
+QString UIManager::getHotKey() {
+    return LocalSettingManager::instance().getHotKey();
+}
+void UIManager::onSetHotKey() {
+    qInfo("onSetHotKey");
+    emit hotKeyshowUI();
+}
+
+QString UIManager::getUpdateLogUrl() {
+    return m_links->getUpdateLogUrl();
+}
+QString UIManager::getUpdateUrl() {
+    return m_links->getUpdateUrl();
+}
+QString UIManager::getFeedBackUrl() {
+    const int idx = getCurrentDevIdx();
+    return m_links->getFeedBackUrl(getDevModel(idx), getDevFullModel(idx));
+}
+QString UIManager::getLicenseUrl() {
+    return m_links->getLicenseUrl();
+}
+QString UIManager::getFAQUrl() {
+    return m_links->getFAQUrl();
+}
+QString UIManager::getQuestionUrl() {
+    return m_links->getQuestionUrl();
+}
+QString UIManager::getHelpUrl() {
+    return m_links->getHelpUrl();
+}
+QString UIManager::getMallUrl() {
+    return m_links->getMallUrl();
+}
+QString UIManager::getAdvertising(int num) {
+    return m_links->getAdvertising(num);
+}
+QString UIManager::getLangCode(QString name) {
+    return zvui::langCodeOfName(name);
+}
+QString UIManager::getLangName(QString code) {
+    return zvui::langNameOfCode(code);
 }

@@ -18,6 +18,10 @@
 
 #include <memory>
 
+class LinkManager;
+class MyGlobalShortCut;
+class ScreenInfo;
+
 class LogicCenter;
 
 class UIManager : public QObject, public UIMsgInterface {
@@ -205,7 +209,43 @@ public:
     Q_INVOKABLE QString getAppName(QString path);
     Q_INVOKABLE QString rmString(QString s, QString r);
     Q_INVOKABLE QString codeToString(int code);
+    // The key name of a typed character (keypad: the keypad's keys).
+    Q_INVOKABLE QString makeASCIIToString(QString code, bool keypad);
 
+    // Screens, in the core's order; index count is all screens.
+    Q_INVOKABLE int getMapScreenNum();
+    Q_INVOKABLE QSize getScreenSize();
+    Q_INVOKABLE QRect getPrimaryScreenRect();
+    Q_INVOKABLE QRect getScreenRect(int i);
+    Q_INVOKABLE QRect getCurrentScreenRect();
+    Q_INVOKABLE QString getScreenPicPath();
+    Q_INVOKABLE QString refreshScreenPic();
+    // width / height of the screen (or of all screens) the tablet maps to now.
+    Q_INVOKABLE double getCurrentScreenAspect();
+
+    // The show-window hot key: registered (the old one kept when the new one cannot be had) and
+    // remembered per user. False on a conflict; the page says so.
+    Q_INVOKABLE bool setHotKey(QString text);
+    Q_INVOKABLE QString getHotKey();
+
+    // Web links, opened only when the user clicks one.
+    Q_INVOKABLE QString getUpdateLogUrl();
+    Q_INVOKABLE QString getUpdateUrl();
+    Q_INVOKABLE QString getFeedBackUrl();
+    Q_INVOKABLE QString getLicenseUrl();
+    Q_INVOKABLE QString getFAQUrl();
+    Q_INVOKABLE QString getQuestionUrl();
+    Q_INVOKABLE QString getHelpUrl();
+    Q_INVOKABLE QString getMallUrl();
+    Q_INVOKABLE QString getAdvertising(int num);
+    // Language names as the settings page lists them and the codes loadLanguage takes.
+    Q_INVOKABLE QString getLangCode(QString name);
+    Q_INVOKABLE QString getLangName(QString code);
+
+public slots:
+    void onSetHotKey();
+
+public:
     LogicCenter* logicCenter() const { return m_pLogicCenter.get(); }
 
     // UIMsgInterface.
@@ -259,6 +299,8 @@ signals:
     void showEKeyValue(QString strModel, bool bShow, int iAppIdx);
     void showUI();
     void devConfigChange(QString model);
+    void displayChange(QString strScreenPicPath, QSize screenSize, int screenCount);
+    void hotKeyshowUI();
 
 private:
     // A tablet's coordinate range as first reported: the core repeats a connection with 0, 0
@@ -276,6 +318,11 @@ private:
     std::unique_ptr<LogicCenter> m_pLogicCenter;
     EKeyValue m_EKeyValue;
     KeyTrans m_keyTrans;
+    // After the logic center: destroyed first, so no screen notice reaches a stopped adapter.
+    std::unique_ptr<ScreenInfo> m_pScreenInfo;
+    std::unique_ptr<MyGlobalShortCut> m_shortcut;
+    std::unique_ptr<LinkManager> m_links;
+    bool m_hotKeyConnected = false;
     int m_iPressure = 0;
     QMap<QString, workArea> map_workArea;
 };

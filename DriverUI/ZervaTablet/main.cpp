@@ -6,8 +6,10 @@
 #include "ZvAppInstance.h"
 #include "ZvConfStoreDll.h"
 #include "ZvEnum.h"
+#include "ZvLanguageServices.h"
 #include "ZvMessageOutput.h"
 #include "ZvOnlyAppLock.h"
+#include "ZvTrayTypes.h"
 #include "ZvUserSignal.h"
 
 #include <QApplication>
@@ -96,7 +98,11 @@ int main(int argc, char* argv[]) {
     qmlRegisterType<UIManager>("Zerva.UIManager", 1, 0, "UIManager");
     qmlRegisterType<ZV_ENUM>("Zerva.Enum", 1, 0, "ZvEnum");
 
+    zv_register_tray_types();
+
     QQmlApplicationEngine engine;
+    // "langManager" and "jsonTrans" for the pages, and the translation of the binding texts.
+    zv_install_language_services(engine);
     const QUrl mainPage(QStringLiteral("qrc:/UI/main.qml"));
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreated, &app,

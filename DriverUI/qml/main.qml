@@ -34,7 +34,7 @@ MyApplicationWindow {
         Text {
             anchors.centerIn: parent
             font.pixelSize: 24
-            text: mainWindow.tabletConnected ? qsTr("Tablet connected") : qsTr("No tablet connected")
+            text: jsonTrans.getStringByPreTrans(mainWindow.tabletConnected ? "已连接数位板" : "未连接数位板")
         }
     }
 
@@ -43,9 +43,16 @@ MyApplicationWindow {
         onShowUI: mainWindow.showMain()
         onDevConnect: mainWindow.tabletConnected = true
         onDevDisConnect: mainWindow.tabletConnected = false
+        onHotKeyshowUI: mainWindow.visible ? mainWindow.hide() : mainWindow.showMain()
     }
 
     Component.onCompleted: {
+        jsonTrans.setTransMode(jsonTrans.getLanguegeMode())
+        jsonTrans.startTrans()
+        // A hot key another program holds is reported by the settings page (later); the window
+        // is still reachable from the tray and by a second start.
+        if (!uiManager.setHotKey(uiManager.getHotKey()))
+            console.warn("the show-window hot key is taken")
         if (uiManager.getStartArgumentIsShow() && uiManager.getStartupTimeIsShow())
             showMain()
         else
