@@ -46,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(devices->Count() <= zvui::kMaxTablets);
     for (int i = 0; i < devices->Count(); ++i)
         require(!zvui::modelOf(devices->At(i)->cfg().sModel).isEmpty());
-    require(devices->Count() == 0 ? devices->GetCurrentDevIdx() == -1 : devices->GetCurrentTablet() != nullptr);
+    require(devices->Count() == 0 ? devices->GetCurrentDevIdx() == -1
+                                  : devices->GetCurrentTablet() != nullptr);
     return 0;
 }
