@@ -1,4 +1,5 @@
 // Areas, pressure and files of the current tablet.
+#include "LocalSettingManager.h"
 #include "LogicCenter.h"
 #include "MyApplicationWindow.h"
 #include "UIManager.h"
@@ -34,10 +35,11 @@ bool UIManager::setWorkMapType(int type) {
     if (type < 0 || type > 2)
         return false;
     m_pLogicCenter->UI_SetWorkMapType(type);
-    return true;
+    // Kept per user: the page opens in the mode the user chose last time.
+    return LocalSettingManager::instance().saveMapType(type);
 }
 int UIManager::getWorkMapType() {
-    return m_pLogicCenter->UI_GetWorkAreaType();
+    return LocalSettingManager::instance().getMapType();
 }
 
 double UIManager::edgeOf(const ZvRectRatio& r, int edge) const {

@@ -1,7 +1,9 @@
 // ScreenInfo on a private X server: the list in the core's order, the debounced update after
 // a monitor change, and the in-memory desktop picture.
 #include "ScreenInfo.h"
+#include "FakeCore.h"
 #include "RecordingUi.h"
+#include "UIManager.h"
 #include "ZvDBusDaemon.h"
 #include "ZvDesktopCapture.h"
 #include "ZvDisplayEnum.h"
@@ -11,6 +13,7 @@
 #include <QGuiApplication>
 #include <QQmlEngine>
 #include <QQuickImageProvider>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -190,6 +193,31 @@ TEST_F(ScreenInfoTest, PictureServedFromMemory) {
     const QImage half = provider->requestImage("desktop", &size, QSize(1920, 0));
     EXPECT_EQ(half.size(), QSize(1920, 540));
     EXPECT_EQ(size, QSize(3840, 1080));
+}
+
+// The bridge on top: after a monitor change the core hears of it (request 128) and the pages get
+// one displayChange with the new count.
+TEST_F(ScreenInfoTest, BridgeTellsTheCoreAndThePagesOnceAfterAMonitorChange) {
+    ASSERT_TRUE(xvfb->setMonitors(ZvXvfb::one())) << xvfb->reason();
+    FakeCore core;
+    ASSERT_TRUE(core.claim());
+    UIManager ui;
+    QSignalSpy changed(&ui, &UIManager::displayChange);
+    // The first update comes shortly after start.
+    ASSERT_TRUE(waitFor([&] { return changed.count() == 1; }, 3000));
+    ASSERT_EQ(core.waitCount(ZVMC_UI_SCREEN_CHANGED, 1, 3000), 1u);
+
+    ASSERT_TRUE(xvfb->setMonitors(ZvXvfb::sideBySide())) << xvfb->reason();
+    ASSERT_TRUE(waitFor([&] { return changed.count() >= 2; }, 3000));
+    QTest::qWait(1200); // nothing more follows
+    ASSERT_EQ(changed.count(), 2);
+    EXPECT_EQ(changed.at(1).at(2).toInt(), 2);
+    EXPECT_EQ(changed.at(1).at(1).toSize(), QSize(3840, 1080));
+    EXPECT_TRUE(changed.at(1).at(0).toString().startsWith(QStringLiteral("image://zvscreen/")));
+    EXPECT_EQ(core.waitCount(ZVMC_UI_SCREEN_CHANGED, 2, 3000), 2u);
+    EXPECT_EQ(ui.getMapScreenNum(), 2);
+    EXPECT_EQ(ui.getScreenRect(2), QRect(0, 0, 3840, 1080)) << "all screens";
+    ui.exitCore();
 }
 
 int main(int argc, char** argv) {
