@@ -5,6 +5,7 @@
 #include "ZvDBusDaemon.h"
 
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTabletEvent>
 
@@ -96,6 +97,36 @@ TEST(AppBridge, ConnectKeepsTheFirstKnownRangeUntilDisconnect) {
     EXPECT_EQ(ui.getCurrentDevIdx(), -1);
     EXPECT_EQ(ui.getDevModel(0), QString());
     EXPECT_FALSE(ui.setCurrentDevIdx(0));
+    ui.exitCore();
+}
+
+TEST(AppBridge, TextsOfThePagesWithoutATablet) {
+    ZV_DBUS_OR_SKIP(*g_bus);
+    UIManager ui;
+    const struct {
+        const char* path;
+        const char* name;
+    } apps[] = {
+        {"/usr/bin/krita", "krita"}, // absolute: the file name
+        {"tools/bin/draw", "toolsdraw"},
+        {"draw", "draw"},
+    };
+    for (const auto& a : apps)
+        EXPECT_EQ(ui.getAppName(a.path), QString::fromUtf8(a.name)) << a.path;
+    EXPECT_EQ(ui.getAppName(QString(80, QLatin1Char('a'))).size(), 50);
+    EXPECT_EQ(ui.rmString("Ctrl+Shift+Z", "+"), QStringLiteral("CtrlShiftZ"));
+    EXPECT_EQ(ui.rmString("abc", ""), QStringLiteral("abc"));
+    EXPECT_TRUE(ui.bTabletPath(ui.tabletPath()));
+    EXPECT_FALSE(ui.bTabletPath(ui.tabletPath() + "x"));
+    EXPECT_EQ(ui.codeToString(42), QStringLiteral("LShift"));
+    EXPECT_EQ(ui.codeToString(300), QString());
+    // "Copyright © 2025" or "Copyright © 2025-<year of the build>".
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Copyright © 2025(-20[2-9][0-9])? Zerva$"))
+                    .match(ui.getCopyright())
+                    .hasMatch())
+        << ui.getCopyright().toStdString();
+    EXPECT_FALSE(ui.getConnectState());
+    EXPECT_EQ(ui.getPressureSettingPt(true, 7, -1), 0) << "no tablet: the neutral value";
     ui.exitCore();
 }
 
