@@ -18,7 +18,7 @@ class SystemTrayIcon : public QQuickItem {
     Q_PROPERTY(QString toolTip READ toolTip WRITE setToolTip NOTIFY toolTipChanged)
     Q_PROPERTY(MyMenu* menu READ menu WRITE setMenu NOTIFY menuChanged)
     // Asked afresh on each read (a tray may start after us); QML reads it when the window closes.
-    Q_PROPERTY(bool available READ available)
+    Q_PROPERTY(bool available READ available CONSTANT)
 public:
     explicit SystemTrayIcon(QQuickItem* parent = nullptr);
     ~SystemTrayIcon() override;

@@ -215,6 +215,13 @@ void LogicCenter::DisConnect() {
         m_pUIMsgInterface->coreDevDisConnect(QString());
 }
 
+void LogicCenter::CoreOnBus(bool present) {
+    if (m_pUIMsgInterface != nullptr)
+        m_pUIMsgInterface->coreServiceChange(present);
+    if (!present)
+        DisConnect();
+}
+
 void LogicCenter::CoreRunError(int error) {
     qWarning("LogicCenter::CoreRunError %d", error);
     DisConnect();

@@ -68,6 +68,7 @@ public:
     void ShowMainWindow() override;
     void DefaultProc(const ZvMsg& msg) override;
     void DisConnect() override;
+    void CoreOnBus(bool present) override;
 
     void UI_Quit() override;
     void UI_GetTabletNum() override;

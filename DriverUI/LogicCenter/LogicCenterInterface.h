@@ -41,6 +41,8 @@ public:
     virtual void DefaultProc(const ZvMsg& msg) = 0;
     // The core's service left the bus: no tablet is served any more.
     virtual void DisConnect() = 0;
+    // The core's service gained (true) or lost its owner; losing it also disconnects.
+    virtual void CoreOnBus(bool present) = 0;
 
     // Requests to the core. Those for a tablet address the current one and do nothing without
     // a device.

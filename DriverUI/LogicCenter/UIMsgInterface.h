@@ -31,4 +31,6 @@ public:
     virtual void coreTabletClose(QString model) = 0;
     virtual void sysScreenChange() = 0;
     virtual void showMainWindow() = 0;
+    // The core's service appeared on the bus or left it (the driver runs or not).
+    virtual void coreServiceChange(bool running) { (void)running; }
 };

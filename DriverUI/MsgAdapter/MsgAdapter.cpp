@@ -91,16 +91,15 @@ void MsgAdapter::timerEvent(QTimerEvent* event) {
 
 void MsgAdapter::coreOnBus(bool present) {
     m_send.setCoreOnBus(present);
-    if (present) {
-        // A core that has just started (again) is asked for its tablets at once.
+    m_coreRunning = present;
+    // A core that has just started (again) is asked for its tablets at once.
+    if (present)
         (void)send(ZVMC_UI_TABLET_NUM, 0);
-        return;
-    }
     QMetaObject::invokeMethod(
         this,
-        [this] {
+        [this, present] {
             if (m_pLogicCenter != nullptr && !m_stopped)
-                m_pLogicCenter->DisConnect();
+                m_pLogicCenter->CoreOnBus(present);
         },
         Qt::QueuedConnection);
 }

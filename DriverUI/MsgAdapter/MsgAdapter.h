@@ -33,6 +33,8 @@ public:
     void stop();
     // True once "org.Zerva.QtDBus.Msg" and the receiver are registered (waiting up to timeoutMs).
     bool waitRegistered(int timeoutMs) { return m_recive.waitRegistered(timeoutMs); }
+    // Whether the core's service has an owner (as last seen by the receiving thread).
+    bool coreRunning() const { return m_coreRunning.load(); }
     // From the receiving thread.
     void ReceivegMsg(tagZVMsg& msg) override;
 
@@ -83,6 +85,7 @@ private:
     int m_iTimerID = 0;
     std::unique_ptr<QSocketNotifier> m_showRequests;
     std::atomic<bool> m_stopped{false};
+    std::atomic<bool> m_coreRunning{false};
     // Declared in the order they are stopped and joined.
     UIReciveThread m_recive;
     UIProcThread m_proc;

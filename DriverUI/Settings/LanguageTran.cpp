@@ -1,6 +1,7 @@
 #include "LanguageTran.h"
 
 #include "LocalSettingManager.h"
+#include "ZvAppDir.h"
 #include "ZvKeyText.h"
 #include "ZvLangCodes.h"
 
@@ -47,7 +48,7 @@ QString lookUp(const QJsonObject& table, const QString& key, const QString& text
 
 LanguageTran* LanguageTran::instance() {
     static LanguageTran* tran = [] {
-        const QString dir = QCoreApplication::applicationDirPath();
+        const QString dir = zv_app_dir();
         auto* t = new LanguageTran(dir + QStringLiteral("/res/Lang.json"),
                                    dir + QStringLiteral("/setting.ini"),
                                    &LocalSettingManager::instance(), QCoreApplication::instance());
@@ -119,6 +120,7 @@ void LanguageTran::setTransMode(const QString& code) {
 }
 
 void LanguageTran::startTrans() {
+    ++m_revision;
     emit signal_translationed();
 }
 

@@ -16,6 +16,9 @@ class LocalSettingManager;
 
 class LanguageTran : public QObject {
     Q_OBJECT
+    // Counts the translations started: a page binding that reads it (UIHelper.tr) is evaluated
+    // again, in the new language, each time.
+    Q_PROPERTY(int revision READ revision NOTIFY signal_translationed)
 public:
     // The process-wide instance over <application dir>/res/Lang.json and the user's settings;
     // it is also the one translate() uses.
@@ -56,6 +59,7 @@ public:
 
     // The current language key of the table ("English", "CN", ...).
     QString languageKey() const;
+    int revision() const { return m_revision; }
 
 signals:
     void signal_translationed();
@@ -65,4 +69,5 @@ private:
     QString strLanguageMode;
     QJsonObject m_jsonObject;
     LocalSettingManager* m_settings;
+    int m_revision = 0;
 };

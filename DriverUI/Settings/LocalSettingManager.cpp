@@ -1,5 +1,7 @@
 #include "LocalSettingManager.h"
 
+#include "ZvAppDir.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
@@ -18,8 +20,8 @@ constexpr int kMapTypes = 3;
 } // namespace
 
 LocalSettingManager& LocalSettingManager::instance() {
-    static LocalSettingManager manager(userFilePath(), QCoreApplication::applicationDirPath() +
-                                                           QStringLiteral("/res/setting.ini"));
+    static LocalSettingManager manager(userFilePath(),
+                                       zv_app_dir() + QStringLiteral("/res/setting.ini"));
     return manager;
 }
 

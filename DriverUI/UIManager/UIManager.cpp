@@ -4,8 +4,10 @@
 #include "LinkManager.h"
 #include "LocalSettingManager.h"
 #include "LogicCenter.h"
+#include "MsgAdapter.h"
 #include "MyGlobalShortCut.h"
 #include "ScreenInfo.h"
+#include "ZvAppDir.h"
 #include "ZvAutoStart.h"
 #include "ZvKeyText.h"
 #include "ZvLangCodes.h"
@@ -14,10 +16,12 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QQmlEngine>
+#include <QUrl>
 
 UIManager::UIManager(QObject* parent)
-    : QObject(parent), m_pLogicCenter(std::make_unique<LogicCenter>()),
+    : QObject(parent), m_pLogicCenter(std::make_unique<LogicCenter>(zv_app_dir())),
       m_pScreenInfo(std::make_unique<ScreenInfo>()),
       m_shortcut(std::make_unique<MyGlobalShortCut>()),
       m_links(std::make_unique<LinkManager>(&LocalSettingManager::instance())) {
@@ -69,6 +73,11 @@ QString UIManager::getDevFullModel(int idx) {
     return m_pLogicCenter->UI_GetDevFullModel(idx);
 }
 
+QString UIManager::getDevTitle(int idx) {
+    const QString name = getDevName(idx).trimmed();
+    return name.isEmpty() ? getDevModel(idx) : name;
+}
+
 QString UIManager::getDevFirmWareVer(int idx) {
     const QString ver = m_pLogicCenter->UI_GetDevFirmWareVer(idx);
     if (!ver.isEmpty())
@@ -79,6 +88,14 @@ QString UIManager::getDevFirmWareVer(int idx) {
 
 bool UIManager::getConnectState() {
     return !getDevPicPath().isEmpty();
+}
+
+bool UIManager::getCoreRunning() {
+    // The first look at the bus is part of the adapter's set-up: wait for it (briefly) rather
+    // than show "driver not running" for the moment before.
+    MsgAdapter* adapter = m_pLogicCenter->adapter();
+    (void)adapter->waitRegistered(2000);
+    return adapter->coreRunning();
 }
 
 QString UIManager::getDevPicPath() {
@@ -227,6 +244,44 @@ bool UIManager::setHotKey(QString text) {
 }
 QString UIManager::getHotKey() {
     return LocalSettingManager::instance().getHotKey();
+}
+QString UIManager::hotKeyTextOf(int key, int modifiers) {
+    switch (key) {
+    case Qt::Key_Control:
+    case Qt::Key_Shift:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_AltGr:
+    case Qt::Key_unknown:
+        return QString();
+    default:
+        break;
+    }
+    const QString name = QKeySequence(key).toString(QKeySequence::PortableText);
+    if (name.isEmpty())
+        return QString();
+    // A plain key taken by a global grab would be taken from every program: one of Ctrl, Alt
+    // or Meta is needed, but for the function keys.
+    const bool functionKey = key >= Qt::Key_F1 && key <= Qt::Key_F35;
+    if (!functionKey && !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return QString();
+    QStringList parts;
+    if (modifiers & Qt::ControlModifier)
+        parts << QStringLiteral("Ctrl");
+    if (modifiers & Qt::AltModifier)
+        parts << QStringLiteral("Alt");
+    if (modifiers & Qt::ShiftModifier)
+        parts << QStringLiteral("Shift");
+    if (modifiers & Qt::MetaModifier)
+        parts << QStringLiteral("Meta");
+    // The key by itself: "+" stays one key, where splitting "Ctrl++" at its pluses would not.
+    parts << name;
+    return parts.join(QStringLiteral(" + "));
+}
+QString UIManager::localPath(const QUrl& url) {
+    return url.isLocalFile() ? url.toLocalFile() : QString();
 }
 void UIManager::onSetHotKey() {
     qInfo("onSetHotKey");

@@ -45,6 +45,9 @@ public:
     Q_INVOKABLE QString getDevName(int idx);
     Q_INVOKABLE QString getDevModel(int idx);
     Q_INVOKABLE QString getDevFullModel(int idx);
+    // What the pages call the device: its name, or its model when the tablet has no name (an
+    // unknown model is still a connected tablet).
+    Q_INVOKABLE QString getDevTitle(int idx);
     // The firmware version, or the one remembered for the current model when the device has
     // none to tell.
     Q_INVOKABLE QString getDevFirmWareVer(int idx);
@@ -52,6 +55,8 @@ public:
     Q_INVOKABLE bool setCurrentDevIdx(int idx);
     // True while a device is present.
     Q_INVOKABLE bool getConnectState();
+    // True while the driver (the core's service) is on the bus.
+    Q_INVOKABLE bool getCoreRunning();
     Q_INVOKABLE QString getDevPicPath();
     Q_INVOKABLE QString getPenPicPath();
     // The languages the current tablet's firmware offers, by their own names.
@@ -227,6 +232,11 @@ public:
     // remembered per user. False on a conflict; the page says so.
     Q_INVOKABLE bool setHotKey(QString text);
     Q_INVOKABLE QString getHotKey();
+    // The hot key a key press makes, as the settings page shows it ("Ctrl + Shift + H"); empty
+    // for a press of modifiers only. key and modifiers as QML's KeyEvent has them.
+    Q_INVOKABLE QString hotKeyTextOf(int key, int modifiers);
+    // The local file of a file dialog's URL; empty for any other URL.
+    Q_INVOKABLE QString localPath(const QUrl& url);
 
     // Web links, opened only when the user clicks one.
     Q_INVOKABLE QString getUpdateLogUrl();
@@ -275,6 +285,7 @@ public:
     void coreTabletClose(QString model) override { emit tabletClose(model); }
     void sysScreenChange() override;
     void showMainWindow() override { emit showUI(); }
+    void coreServiceChange(bool running) override { emit coreRunning(running); }
 
 signals:
     void devConnect(QString strModel, unsigned maxx, unsigned maxy);
@@ -301,6 +312,7 @@ signals:
     void devConfigChange(QString model);
     void displayChange(QString strScreenPicPath, QSize screenSize, int screenCount);
     void hotKeyshowUI();
+    void coreRunning(bool running);
 
 private:
     // A tablet's coordinate range as first reported: the core repeats a connection with 0, 0

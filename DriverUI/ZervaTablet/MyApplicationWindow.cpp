@@ -2,12 +2,27 @@
 
 #include <QDebug>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTabletEvent>
 
 int MyApplicationWindow::_pressure = 0;
 
 MyApplicationWindow::MyApplicationWindow(QWindow* parent) : QQuickWindow(parent) {
     setColor(QColor(0, 0, 0, 0));
+    const auto follow = [this](QScreen* s) {
+        disconnect(m_screenWatch);
+        if (s != nullptr)
+            m_screenWatch = connect(s, &QScreen::availableGeometryChanged, this,
+                                    &MyApplicationWindow::availableGeometryChanged);
+        emit availableGeometryChanged();
+    };
+    connect(this, &QWindow::screenChanged, this, follow);
+    follow(screen());
+}
+
+QRect MyApplicationWindow::availableGeometry() const {
+    const QScreen* s = screen();
+    return s != nullptr ? s->availableGeometry() : QRect();
 }
 
 void MyApplicationWindow::_onMousePressed(QPoint p) {

@@ -5,9 +5,13 @@
 
 #include <QPoint>
 #include <QQuickWindow>
+#include <QRect>
 
 class MyApplicationWindow : public QQuickWindow {
     Q_OBJECT
+    // The part of the window's screen that windows may use (without panels), followed as the
+    // window moves to another screen or the screen changes.
+    Q_PROPERTY(QRect availableGeometry READ availableGeometry NOTIFY availableGeometryChanged)
 public:
     explicit MyApplicationWindow(QWindow* parent = nullptr);
 
@@ -18,6 +22,10 @@ public:
     // A start hidden in the tray still makes its native window at once, so that showing it
     // later (a second start, the tray) is only a map.
     Q_INVOKABLE void createHidden() { create(); }
+    QRect availableGeometry() const;
+
+signals:
+    void availableGeometryChanged();
 
 public slots:
     // From the title bar's mouse area: p in window coordinates.
@@ -34,4 +42,5 @@ private:
     // The window manager has taken this drag over.
     bool m_bMove = false;
     static int _pressure;
+    QMetaObject::Connection m_screenWatch;
 };

@@ -1,25 +1,21 @@
 // ZervaTablet: the settings application. One copy runs per user session; a second start asks
 // the running copy to show its window and ends. Everything else (the logic center, the message
 // adapter, the pages) comes into being when the QML main page creates its UIManager.
-#include "MyApplicationWindow.h"
-#include "UIManager.h"
+#include "ZvAppDir.h"
 #include "ZvAppInstance.h"
 #include "ZvConfStoreDll.h"
-#include "ZvEnum.h"
 #include "ZvLanguageServices.h"
 #include "ZvMessageOutput.h"
 #include "ZvOnlyAppLock.h"
-#include "ZvTrayTypes.h"
+#include "ZvQmlTypes.h"
 #include "ZvUserSignal.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QUrl>
-#include <QtQml>
 
 #include <errno.h>
 #include <signal.h>
@@ -67,12 +63,12 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_UseSoftwareOpenGL);
     // Widgets: the tray icon and its menu are widgets.
     QApplication app(argc, argv);
+    // The main page decides when the application ends: closing the window hides it to the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     // Every page reads and saves through the store: without it there is nothing to show.
     {
-        const QByteArray store =
-            (QCoreApplication::applicationDirPath() + QStringLiteral("/libs/libconfstore.so"))
-                .toUtf8();
+        const QByteArray store = (zv_app_dir() + QStringLiteral("/libs/libconfstore.so")).toUtf8();
         ZvConfStoreDll probe;
         std::string why;
         if (!probe.load(store.constData(), &why)) {
@@ -82,9 +78,7 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    const QString icon = QStringLiteral("./res/Icon.png");
-    if (QFile::exists(icon))
-        QApplication::setWindowIcon(QIcon(icon));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/Images/Icon.png")));
 
     const int font = QFontDatabase::addApplicationFont(QStringLiteral(":fonts/Ubuntu-B.ttf"));
     const QStringList families =
@@ -94,11 +88,7 @@ int main(int argc, char* argv[]) {
     else
         QApplication::setFont(QFont(families.first(), -1, -1, /* italic= */ false));
 
-    qmlRegisterType<MyApplicationWindow>("MyApplicationWindow", 1, 0, "MyApplicationWindow");
-    qmlRegisterType<UIManager>("Zerva.UIManager", 1, 0, "UIManager");
-    qmlRegisterType<ZV_ENUM>("Zerva.Enum", 1, 0, "ZvEnum");
-
-    zv_register_tray_types();
+    zv_register_app_types();
 
     QQmlApplicationEngine engine;
     // "langManager" and "jsonTrans" for the pages, and the translation of the binding texts.

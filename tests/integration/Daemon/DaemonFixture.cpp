@@ -1,8 +1,5 @@
 #include "DaemonFixture.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
@@ -310,21 +307,4 @@ double DaemonTest::now() {
     struct timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
-// Qt delivers the bus calls of the settings application's stand-in only while the main thread
-// runs its event loop, so the tests run on a thread of their own.
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    int result = 1;
-    std::thread tests([&] {
-        result = RUN_ALL_TESTS();
-        // On the thread that built them: the bus and the X server die with it.
-        DaemonTest::tearDownProgram();
-        QMetaObject::invokeMethod(&app, "quit", Qt::QueuedConnection);
-    });
-    app.exec();
-    tests.join();
-    return result;
 }

@@ -27,6 +27,8 @@ QString argumentFor(int type) {
         return QStringLiteral("0.5");
     case QMetaType::QString:
         return QStringLiteral("\"x\"");
+    case QMetaType::QUrl:
+        return QStringLiteral("\"file:///nonexistent/x.cfg\"");
     case QMetaType::QRect:
         return QStringLiteral("Qt.rect(0, 0, 10, 10)");
     default:

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTabletEvent>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -126,7 +127,36 @@ TEST(AppBridge, TextsOfThePagesWithoutATablet) {
                     .hasMatch())
         << ui.getCopyright().toStdString();
     EXPECT_FALSE(ui.getConnectState());
+    EXPECT_FALSE(ui.getCoreRunning()) << "no core on this bus";
+    EXPECT_EQ(ui.getDevTitle(0), QString());
     EXPECT_EQ(ui.getPressureSettingPt(true, 7, -1), 0) << "no tablet: the neutral value";
+    EXPECT_EQ(ui.localPath(QUrl(QStringLiteral("file:///home/a%20b/x.cfg"))),
+              QStringLiteral("/home/a b/x.cfg"));
+    EXPECT_EQ(ui.localPath(QUrl(QStringLiteral("https://example.org/x.cfg"))), QString());
+    ui.exitCore();
+}
+
+// The settings page's hot key field: what a key press becomes, and what it refuses.
+TEST(AppBridge, HotKeyTextOfAPress) {
+    ZV_DBUS_OR_SKIP(*g_bus);
+    UIManager ui;
+    const int ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier, alt = Qt::AltModifier;
+    const struct {
+        int key;
+        int mods;
+        const char* text;
+    } presses[] = {
+        {Qt::Key_H, ctrl | shift, "Ctrl + Shift + H"},
+        {Qt::Key_K, ctrl | alt, "Ctrl + Alt + K"},
+        {Qt::Key_Plus, ctrl, "Ctrl + +"}, // the plus key stays one key
+        {Qt::Key_F5, 0, "F5"},            // function keys need no modifier
+        {Qt::Key_H, 0, ""},               // a plain letter would be taken from every program
+        {Qt::Key_H, shift, ""},
+        {Qt::Key_Control, ctrl, ""}, // modifiers alone are no key yet
+        {Qt::Key_Shift, ctrl | shift, ""},
+    };
+    for (const auto& p : presses)
+        EXPECT_EQ(ui.hotKeyTextOf(p.key, p.mods), QString::fromLatin1(p.text)) << p.text;
     ui.exitCore();
 }
 

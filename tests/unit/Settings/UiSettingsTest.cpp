@@ -237,6 +237,36 @@ TEST_F(UiSettings, ShippedTableIsCompleteInEnglishAndChinese) {
     }
 }
 
+// Every Chinese text the pages are written with is an entry of the table, complete in both
+// languages: a page never shows a source text to an English reader, even one no test opens.
+TEST_F(UiSettings, ShippedTableHoldsEveryTextOfThePages) {
+    QFile f(kShippedRes + QStringLiteral("/Lang.json"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QJsonObject table = QJsonDocument::fromJson(f.readAll()).object();
+    const QRegularExpression literal(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
+    int texts = 0;
+    QDirIterator it(QStringLiteral(ZV_SOURCE_DIR "/DriverUI/qml"),
+                    {QStringLiteral("*.qml"), QStringLiteral("*.js")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile page(it.next());
+        ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+        const QString source = QString::fromUtf8(page.readAll());
+        for (auto m = literal.globalMatch(source); m.hasNext();) {
+            const QString text = m.next().captured(1);
+            if (!hasHan(text))
+                continue;
+            ++texts;
+            const QJsonObject entry = table.value(text).toObject();
+            EXPECT_FALSE(entry.value(QStringLiteral("English")).toString().isEmpty())
+                << it.fileName().toStdString() << ": " << text.toStdString();
+            EXPECT_FALSE(entry.value(QStringLiteral("CN")).toString().isEmpty())
+                << it.fileName().toStdString() << ": " << text.toStdString();
+        }
+    }
+    EXPECT_GE(texts, 60) << "the pages were read";
+}
+
 // Every label the binding texts and the media keys can show has an English entry: shown in
 // English, none of them keeps a Chinese character.
 TEST_F(UiSettings, ShippedTableCoversTheBindingAndMediaLabels) {

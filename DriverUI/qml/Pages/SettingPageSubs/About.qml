@@ -1,0 +1,79 @@
+import QtQuick 2.15
+import "../../UIHelper.js" as UIHelper
+import "../../Controls"
+
+// The program's version and years, and the maker's links. Holding Ctrl and typing the word of
+// the page shows one more line: where the program is installed, for a support call.
+Item {
+    id: page
+
+    property string typed: ""
+
+    activeFocusOnTab: true
+    Accessible.name: UIHelper.tr("关于")
+    Keys.onPressed: {
+        if (!(event.modifiers & Qt.ControlModifier) || event.key < Qt.Key_A || event.key > Qt.Key_Z)
+            return
+        page.typed = (page.typed + uiManager.makeASCIIToString(String.fromCharCode(event.key), false)).slice(-6)
+        if (jsonTrans.strToLowerCompare(page.typed))
+            hiddenLine.visible = true
+        event.accepted = true
+    }
+    onVisibleChanged: if (visible) forceActiveFocus()
+
+    Column {
+        width: parent.width
+        spacing: 12
+
+        ZvText {
+            source: "关于"
+            font.pixelSize: 18
+            font.bold: true
+            height: 40
+        }
+        Image {
+            width: 96
+            height: 96
+            source: "qrc:/Images/Icon.png"
+        }
+        ZvText {
+            source: "ZervaTablet"
+            verbatim: true
+            font.pixelSize: 20
+            font.bold: true
+        }
+        Row {
+            spacing: 8
+            ZvText { source: "版本" }
+            ZvText {
+                objectName: "softwareVersion"
+                source: uiManager.getSoftWareVer()
+                verbatim: true
+            }
+        }
+        ZvText {
+            objectName: "copyright"
+            source: uiManager.getCopyright()
+            verbatim: true
+            color: "#6b7280"
+        }
+        ZvText {
+            id: hiddenLine
+            objectName: "hiddenLine"
+            visible: false
+            verbatim: true
+            source: uiManager.tabletPath()
+            color: "#6b7280"
+        }
+        Flow {
+            width: parent.width
+            spacing: 20
+
+            ZvLink { source: "检查更新"; url: uiManager.getUpdateUrl() }
+            ZvLink { source: "更新日志"; url: uiManager.getUpdateLogUrl() }
+            ZvLink { source: "意见反馈"; url: uiManager.getFeedBackUrl() }
+            ZvLink { source: "许可协议"; url: uiManager.getLicenseUrl() }
+            ZvLink { source: "使用帮助"; url: uiManager.getHelpUrl() }
+        }
+    }
+}
