@@ -59,10 +59,12 @@ tsan: deps
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	TSAN_OPTIONS=halt_on_error=1:atexit_sleep_ms=0:suppressions=$(CURDIR)/tests/support/dbus/qt-tsan.supp ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS)
 
-# The benchmark programs, then how the real core idles (scripts/measure-idle).
+# The benchmark programs, then how the real core idles (scripts/measure-idle) and how the
+# settings application starts and idles (scripts/measure-ui).
 bench: deps build
 	cmake --build $(BUILD) --target run_benchmarks
 	scripts/measure-idle $(BUILD)
+	scripts/measure-ui $(BUILD)
 
 # Every libFuzzer target for FUZZ_SECONDS each, with a corpus kept in $(FUZZ_BUILD)/corpus.
 fuzz: deps

@@ -18,6 +18,14 @@ MyApplicationWindow::MyApplicationWindow(QWindow* parent) : QQuickWindow(parent)
     };
     connect(this, &QWindow::screenChanged, this, follow);
     follow(screen());
+    // Once: how long the start took is measured up to this line (make bench).
+    m_firstFrame = connect(
+        this, &QQuickWindow::frameSwapped, this,
+        [this] {
+            disconnect(m_firstFrame);
+            qInfo("first frame");
+        },
+        Qt::DirectConnection);
 }
 
 QRect MyApplicationWindow::availableGeometry() const {

@@ -43,4 +43,5 @@ private:
     bool m_bMove = false;
     static int _pressure;
     QMetaObject::Connection m_screenWatch;
+    QMetaObject::Connection m_firstFrame;
 };
