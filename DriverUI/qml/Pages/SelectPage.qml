@@ -20,6 +20,12 @@ Item {
             section = i
     }
 
+    // Keys nobody took on the way up from the focused control.
+    Keys.onPressed: {
+        if (sections[section] === "about" && aboutPage.takeKey(event))
+            event.accepted = true
+    }
+
     Rectangle {
         id: leftBar
         x: 16
@@ -120,7 +126,10 @@ Item {
                 ThisDevice { objectName: "thisDevicePage" }
                 Backup { objectName: "backupPage" }
                 General { objectName: "generalPage" }
-                About { objectName: "aboutPage" }
+                About {
+                    id: aboutPage
+                    objectName: "aboutPage"
+                }
             }
         }
     }

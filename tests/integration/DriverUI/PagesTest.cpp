@@ -266,6 +266,9 @@ protected:
     QString pageProblems(bool english) {
         QStringList problems;
         onGui([&] {
+            // Drawn first: rows and columns place their children when the scene is polished
+            // for a frame, and a row that has just appeared has not been yet.
+            (void)window->grabWindow();
             checkTexts(window->contentItem(), english, &problems);
             checkKeyboard(window, &problems);
         });
@@ -308,6 +311,14 @@ TEST_F(PagesTest, DriverAbsentNoTabletAndATabletAreThreeDifferentViews) {
     EXPECT_EQ(text("disconnectTitle").toStdString(), "未连接数位板");
     EXPECT_FALSE(visible("deviceTitle"));
     screenshot("zh_CN-no-tablet");
+}
+
+TEST_F(PagesTest, ATabletWithoutANameIsShownByItsModel) {
+    ASSERT_NO_FATAL_FAILURE(startApp());
+    core = startCore(tablet_device("u", "ZVX0000UNK", 0x0950, "1-1:1"));
+    ASSERT_GT(core, 0);
+    EXPECT_TRUE(showsDevice(QStringLiteral("ZVX0000UNK"))) << output();
+    EXPECT_EQ(text("device0").toStdString(), "ZVX0000UNK");
 }
 
 TEST_F(PagesTest, ASecondTabletIsOfferedInTheSelector) {
@@ -415,6 +426,14 @@ TEST_F(PagesTest, EveryPageFitsIsTranslatedAndCanBeReachedByKeyboard) {
         }
     }
     EXPECT_FALSE(text("firmwareVersion").isEmpty());
+
+    // The About page's word, typed with Ctrl held, shows its hidden line.
+    click("nav_about");
+    EXPECT_FALSE(visible("hiddenLine"));
+    for (const char c : std::string(ZV_ABOUT_WORD))
+        onGui(
+            [&] { QTest::keyClick(window, Qt::Key(Qt::Key_A + (c - 'a')), Qt::ControlModifier); });
+    EXPECT_TRUE(visible("hiddenLine"));
 }
 
 TEST_F(PagesTest, AHotKeyTakenByAnotherProgramIsReportedOnTheGeneralPage) {

@@ -1,5 +1,4 @@
 import QtQuick 2.15
-import "../../UIHelper.js" as UIHelper
 import "../../Controls"
 
 // The program's version and years, and the maker's links. Holding Ctrl and typing the word of
@@ -9,17 +8,16 @@ Item {
 
     property string typed: ""
 
-    activeFocusOnTab: true
-    Accessible.name: UIHelper.tr("关于")
-    Keys.onPressed: {
+    // A key press that reached the device view while this page is shown, wherever the focus is
+    // (on the left bar's entry just clicked, say). True when it was one of the word's.
+    function takeKey(event) {
         if (!(event.modifiers & Qt.ControlModifier) || event.key < Qt.Key_A || event.key > Qt.Key_Z)
-            return
-        page.typed = (page.typed + uiManager.makeASCIIToString(String.fromCharCode(event.key), false)).slice(-6)
-        if (jsonTrans.strToLowerCompare(page.typed))
+            return false
+        typed = (typed + uiManager.makeASCIIToString(String.fromCharCode(event.key), false)).slice(-6)
+        if (jsonTrans.strToLowerCompare(typed))
             hiddenLine.visible = true
-        event.accepted = true
+        return true
     }
-    onVisibleChanged: if (visible) forceActiveFocus()
 
     Column {
         width: parent.width
