@@ -9,16 +9,29 @@ import "Controls"
 Item {
     id: title
 
-    // "All programs" first, then the programs with a profile of their own.
+    // "All programs" first, then the programs with a profile of their own. The bridge's list
+    // has the same first entry and ends with the entry that adds a program, which the button
+    // beside the list does here.
     readonly property var profileNames: {
         var names = [UIHelper.tr("所有程序")]
         if (mainWindow.configRevision >= 0 && mainWindow.connected) {
             var apps = uiManager.getAppList()
-            for (var i = 0; i < apps.length; ++i)
+            for (var i = 1; i < apps.length - 1; ++i)
                 names.push(uiManager.getAppName(apps[i]))
         }
         return names
     }
+
+    // The profile the pages edit, shown once the list has been filled again (a new list resets
+    // the selection to its first entry).
+    function syncProfile() {
+        profiles.currentIndex = mainWindow.connected ? uiManager.getCurrentCfgIdx() + 1 : 0
+    }
+    Connections {
+        target: mainWindow
+        function onConfigRevisionChanged() { Qt.callLater(title.syncProfile) }
+    }
+    Component.onCompleted: syncProfile()
 
     MouseArea {
         anchors.fill: parent
@@ -36,6 +49,8 @@ Item {
         width: 32
         height: 32
         source: mainWindow.connected ? "qrc:/Images/Icon.png" : "qrc:/Images/Icon_d.png"
+        // Not kept in Qt Quick's image cache, which outlives the engine.
+        cache: false
     }
     ZvText {
         anchors.left: logo.right
@@ -61,8 +76,6 @@ Item {
             objectName: "appProfiles"
             width: 280
             model: title.profileNames
-            currentIndex: mainWindow.configRevision >= 0 && mainWindow.connected
-                          ? uiManager.getCurrentCfgIdx() + 1 : 0
             Accessible.name: UIHelper.tr("应用程序")
             onActivated: {
                 uiManager.setCurrentCfgIdx(index - 1)

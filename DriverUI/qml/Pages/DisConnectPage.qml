@@ -18,6 +18,8 @@ Item {
             width: 128
             height: 128
             source: "qrc:/Images/Icon_d.png"
+            // Not kept in Qt Quick's image cache, which outlives the engine.
+            cache: false
         }
         ZvText {
             objectName: "disconnectTitle"

@@ -339,6 +339,29 @@ TEST_F(PagesTest, ASecondTabletIsOfferedInTheSelector) {
     EXPECT_TRUE(item("device0") != nullptr);
 }
 
+TEST_F(PagesTest, ProgramProfilesAreListedAndChosenInTheTitleBar) {
+    ASSERT_NO_FATAL_FAILURE(startApp());
+    core = startCore(tablet_device("t", "ZVM0640EKB", 0x0950, "1-1:1"));
+    ASSERT_GT(core, 0);
+    ASSERT_TRUE(showsDevice(QStringLiteral("Zerva Mesa 6 Keys"))) << output();
+    ASSERT_TRUE(onBridge([](UIManager* ui) { return ui->setAddOneNewApp("/usr/bin/krita"); }));
+    onGui([this] {
+        window->setProperty("configRevision", window->property("configRevision").toInt() + 1);
+    });
+    ASSERT_TRUE(
+        waitUntil([this] { return item("appProfiles")->property("count").toInt() == 2; }, 3000));
+    // Chosen as a user chooses it: the pages now edit that program's profile.
+    onGui([this] { QMetaObject::invokeMethod(item("appProfiles"), "activated", Q_ARG(int, 1)); });
+    EXPECT_TRUE(waitUntil(
+        [this] {
+            QQuickItem* box = item("appProfiles");
+            return box->property("currentIndex").toInt() == 1 &&
+                   box->property("displayText").toString() == QLatin1String("krita");
+        },
+        3000));
+    EXPECT_EQ(onBridge([](UIManager* ui) { return ui->getCurrentCfgIdx(); }), 0);
+}
+
 TEST_F(PagesTest, BackupRoundTripsAsksBeforeRestoringAndReportsAFailedSave) {
     ASSERT_NO_FATAL_FAILURE(startApp());
     core = startCore(tablet_device("t", "ZVM0640EKB", 0x0950, "1-1:1"));
@@ -501,6 +524,8 @@ int main(int argc, char** argv) {
         });
         QApplication::exec();
         tests.join();
+        // What the last window left for the event loop to delete (its scene graph's textures).
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // After the application has let go of the display.
     DaemonTest::tearDownProgram();

@@ -33,6 +33,8 @@ Item {
             width: 96
             height: 96
             source: "qrc:/Images/Icon.png"
+            // Not kept in Qt Quick's image cache, which outlives the engine.
+            cache: false
         }
         ZvText {
             source: "ZervaTablet"

@@ -31,6 +31,17 @@ Column {
         return false
     }
 
+    // The language in use, shown once the list has been filled again.
+    function syncLanguage() {
+        languageBox.currentIndex = languages.indexOf(uiManager.getLangName(jsonTrans.getLanguegeMode()))
+    }
+    Connections {
+        target: jsonTrans
+        function onSignal_translationed() { Qt.callLater(page.syncLanguage) }
+    }
+    onLanguagesChanged: Qt.callLater(syncLanguage)
+    Component.onCompleted: syncLanguage()
+
     spacing: 0
 
     ZvText {
@@ -46,8 +57,6 @@ Column {
             objectName: "languageBox"
             width: 220
             model: page.languages
-            currentIndex: jsonTrans.revision >= 0
-                          ? page.languages.indexOf(uiManager.getLangName(jsonTrans.getLanguegeMode())) : -1
             Accessible.name: UIHelper.tr("语言")
             onActivated: page.chooseLanguage(page.languages[index])
         }
