@@ -22,6 +22,7 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -156,8 +157,21 @@ protected:
         DaemonTest::TearDown();
     }
 
+    // Runs f on the GUI thread and waits for it. The atomic marks the two hand-overs for
+    // ThreadSanitizer, which cannot see the ones inside Qt's (uninstrumented) blocking call, so
+    // that what f reads and writes here is ordered with this thread.
     template <class F> static void onGui(F f) {
-        QMetaObject::invokeMethod(qApp, f, Qt::BlockingQueuedConnection);
+        std::atomic<int> step{0};
+        step.store(1, std::memory_order_release);
+        QMetaObject::invokeMethod(
+            qApp,
+            [&] {
+                (void)step.load(std::memory_order_acquire);
+                f();
+                step.store(2, std::memory_order_release);
+            },
+            Qt::BlockingQueuedConnection);
+        (void)step.load(std::memory_order_acquire);
     }
     // Polls cond on the GUI thread until it holds or ms have passed.
     static bool waitUntil(const std::function<bool()>& cond, int ms) {
