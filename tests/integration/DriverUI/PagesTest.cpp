@@ -492,6 +492,13 @@ TEST_F(PagesTest, AHotKeyTakenByAnotherProgramIsReportedOnTheGeneralPage) {
     EXPECT_TRUE(waitUntil([this] { return shown(item("hotKeyConflict")); }, 3000));
     EXPECT_EQ(text("hotKeyConflict").toStdString(), "热键冲突，请重新设定");
     screenshot("zh_CN-hot-key-taken");
+
+    // The user picks another one in the field: it is taken, kept and the message goes.
+    click("hotKeyBox");
+    onGui([this] { QTest::keyClick(window, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier); });
+    EXPECT_TRUE(waitUntil([this] { return !shown(item("hotKeyConflict")); }, 3000));
+    EXPECT_EQ(onBridge([](UIManager* ui) { return ui->getHotKey(); }).toStdString(),
+              "Ctrl + Alt + K");
     XCloseDisplay(other);
 }
 
