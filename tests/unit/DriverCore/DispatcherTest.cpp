@@ -223,9 +223,11 @@ TEST_F(Dispatcher, AWorkerCallingBackUnderTheLockDoesNotDeadlock) {
     EXPECT_EQ(sent[1].head.cmd, ZVMC_CORE_TABLET_OPEN);
 }
 
-// An open that completes later: the worker runs until its one-second answer watchdog ends it.
+// An open that completes later, on a session that delivers reports and answers by call-back:
+// the worker never polls a read, so it runs until its one-second answer watchdog ends it, however
+// late the scheduler lets it start.
 th_i16 open_pending(PZvTabletOpenPatam p) {
-    p->tsfafBits = 0x8;
+    p->tsfafBits = 0x8 | 0x4;
     return -2;
 }
 
