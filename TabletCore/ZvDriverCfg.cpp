@@ -4,6 +4,7 @@
 #include "ZvLog.h"
 #include "ZvLogCore.h"
 #include "ZvPadSessionDll.h"
+#include "ZvSettingsDir.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -22,6 +23,13 @@ ZvDriverCfg::ZvDriverCfg() {
     }
     setLogHandler(log_handler_fun_arg);
     zv_log_out(ZV_LL_INFO, "confstore dll load ok");
-    setCfgPath(_appPath, _appPath);
-    zv_log_out(ZV_LL_INFO, "after zvdc_set_cfg_path P(%s|%s) ", _appPath, _appPath);
+    if (!zv_settings_dir(_appPath, _settingsPath, sizeof _settingsPath)) {
+        // Without it every save would fail; the user's folder is named in the line.
+        fprintf(stderr, "ZervaCore: no folder for the settings (set HOME, XDG_CONFIG_HOME or "
+                        "ZERVA_SETTINGS_DIR)\n");
+        fflush(stderr);
+        _exit(1);
+    }
+    setCfgPath(_appPath, _settingsPath);
+    zv_log_out(ZV_LL_INFO, "after zvdc_set_cfg_path P(%s|%s) ", _appPath, _settingsPath);
 }

@@ -9,9 +9,12 @@ class ZvDriverCfg : public ZvConfStoreDll {
 public:
     ZvDriverCfg();
 
-    // The directory both configuration paths point at.
+    // The program's folder: the shipped descriptions and templates are read from its res/.
     const char* appPath() const { return _appPath; }
+    // The folder whose res/ holds the per-model user files (the settings application's too).
+    const char* settingsPath() const { return _settingsPath; }
 
 private:
     char _appPath[512] = {};
+    char _settingsPath[512] = {};
 };

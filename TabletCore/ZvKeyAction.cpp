@@ -156,7 +156,7 @@ void zvdc_send_ekey(ZvTabletThread& th, const ZvEkey& ek) {
         // The program runs as the desktop user; the owner of this model's settings file
         // names that user when the settings application has not talked to us yet.
         char userCfg[600];
-        snprintf(userCfg, sizeof userCfg, "%s/res/%s.cfg", ZvTabletThread::_cfg.appPath(),
+        snprintf(userCfg, sizeof userCfg, "%s/res/%s.cfg", ZvTabletThread::_cfg.settingsPath(),
                  o->tc.sModel);
         char cmd[sizeof ek.cmdPath + 1];
         memcpy(cmd, ek.cmdPath, sizeof ek.cmdPath);

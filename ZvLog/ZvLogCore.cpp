@@ -14,6 +14,7 @@
 #include <fstream>
 #include <mutex>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <string>
 #include <unistd.h>
@@ -133,6 +134,11 @@ int zv_log_init_file(const char* fullPath) {
 }
 
 int zv_log_init(const char* /*cfgPath*/, const char* /*category*/) {
+    // The user service points at a configuration that writes where its user can (the journal);
+    // the shipped one writes to /var/log/zerva, which only root can.
+    const char* chosen = getenv("ZERVA_LOG_CONF");
+    if (chosen != nullptr && chosen[0] == '/')
+        return zv_log_init_file(chosen);
     return zv_log_init_file((exe_dir() + "log.conf").c_str());
 }
 

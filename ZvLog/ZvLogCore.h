@@ -4,9 +4,9 @@
 
 #include <stdarg.h>
 
-// Starts logging from "log.conf" in the executable's directory with the category "my_cat"; the
-// arguments are accepted for the callers' sake and otherwise ignored (the file and category are
-// fixed). Returns 0, -1 when the file is missing or not a usable configuration ("init failed"),
+// Starts logging from "log.conf" in the executable's directory, or from the file an absolute
+// ZERVA_LOG_CONF names, with the category "my_cat"; the arguments are accepted for the callers'
+// sake and otherwise ignored (the category is fixed). Returns 0, -1 when the file is missing or not a usable configuration ("init failed"),
 // -2 when it declares no "my_cat" logger ("get cat fail").
 int zv_log_init(const char* cfgPath, const char* category);
 

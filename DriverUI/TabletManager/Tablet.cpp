@@ -83,8 +83,9 @@ QRect rectOf(const ZvRect& r) {
 
 } // namespace
 
-Tablet::Tablet(ZvConfStoreDll* store, const QString& appDir)
-    : m_store(store), m_appDir(appDir), m_UserCfg(std::make_unique<ZvUserConfig>()) {
+Tablet::Tablet(ZvConfStoreDll* store, const QString& appDir, const QString& settingsDir)
+    : m_store(store), m_appDir(appDir), m_settingsDir(settingsDir),
+      m_UserCfg(std::make_unique<ZvUserConfig>()) {
     memset(&m_TabletCfg, 0, sizeof m_TabletCfg);
     memset(&m_PenCfg, 0, sizeof m_PenCfg);
     memset(&m_TabletLayout, 0, sizeof m_TabletLayout);
@@ -96,8 +97,13 @@ QByteArray Tablet::model8() const {
     return QByteArray(m_TabletCfg.sModel, int(strnlen(m_TabletCfg.sModel, ZV_MODEL_LEN)));
 }
 
+void Tablet::setStorePaths() {
+    // The store is shared by every tablet: each call names this one's folders again.
+    m_store->setCfgPath(m_appDir.toUtf8().constData(), m_settingsDir.toUtf8().constData());
+}
+
 QString Tablet::userFile() const {
-    return m_appDir + QStringLiteral("/res/") + model() + QStringLiteral(".cfg");
+    return m_settingsDir + QStringLiteral("/res/") + model() + QStringLiteral(".cfg");
 }
 
 bool Tablet::SetDevModel(const QString& model) {
@@ -108,8 +114,7 @@ bool Tablet::SetDevModel(const QString& model) {
     memcpy(m_TabletCfg.sModel, m.constData(), size_t(m.size()));
     if (m_store == nullptr || !m_store->loaded())
         return false;
-    const QByteArray dir = m_appDir.toUtf8();
-    m_store->setCfgPath(dir.constData(), dir.constData());
+    setStorePaths();
     ZvTabletCfg tc;
     if (m_store->readTabletCfg(m.constData(), &tc) == 0)
         m_TabletCfg = tc;
@@ -132,8 +137,7 @@ void Tablet::SetTabletCfg(const ZvTabletCfg& cfg) {
 bool Tablet::UpdateInfo() {
     if (m_store == nullptr || !m_store->loaded())
         return false;
-    const QByteArray dir = m_appDir.toUtf8();
-    m_store->setCfgPath(dir.constData(), dir.constData());
+    setStorePaths();
     (void)m_store->readPenCfg(m_TabletCfg.sPenModel, &m_PenCfg);
     auto uc = std::make_unique<ZvUserConfig>();
     if (m_store->readUserCfg(model8().constData(), uc.get()) != 0)

@@ -20,8 +20,9 @@
 class Tablet {
 public:
     // The store may be null or not loaded (a test without files): reads then give the zeroed
-    // records and every setter fails.
-    Tablet(ZvConfStoreDll* store, const QString& appDir);
+    // records and every setter fails. appDir holds the shipped res/, settingsDir the res/ with the
+    // per-model user files (the same folder unless the program is installed).
+    Tablet(ZvConfStoreDll* store, const QString& appDir, const QString& settingsDir);
 
     // Reads everything the store holds for the model (the store falls back to its templates) and
     // saves the user configuration once, so that the per-model file exists from now on.
@@ -132,9 +133,11 @@ private:
     const ZvAppUserCfg& current() const;
     QByteArray model8() const;
     QString userFile() const;
+    void setStorePaths();
 
     ZvConfStoreDll* m_store;
     QString m_appDir;
+    QString m_settingsDir;
     int m_curAppIdx = -1;
     ZvTabletCfg m_TabletCfg;
     ZvPenCfg m_PenCfg;

@@ -1,8 +1,16 @@
 #include "TabletManager.h"
 
+#include "ZvSettingsDir.h"
+
 #include <QDebug>
 
 #include <string.h>
+
+TabletManager::TabletManager(const QString& appDir) : m_appDir(appDir) {
+    char dir[512];
+    if (zv_settings_dir(appDir.toUtf8().constData(), dir, sizeof dir))
+        m_settingsDir = QString::fromUtf8(dir);
+}
 
 Tablet* TabletManager::GetTablet(const QString& model) const {
     for (const auto& t : m_devs)
@@ -16,6 +24,14 @@ Tablet* TabletManager::At(int idx) const {
 }
 
 bool TabletManager::InitConfStore(QString* error) {
+    if (m_settingsDir.isEmpty()) {
+        const QString why = QStringLiteral(
+            "no folder for the settings (set HOME, XDG_CONFIG_HOME or ZERVA_SETTINGS_DIR)");
+        qCritical("%s", qPrintable(why));
+        if (error != nullptr)
+            *error = why;
+        return false;
+    }
     const QByteArray path = (m_appDir + QStringLiteral("/libs/libconfstore.so")).toUtf8();
     std::string why;
     if (m_store.load(path.constData(), &why))
@@ -27,7 +43,7 @@ bool TabletManager::InitConfStore(QString* error) {
 }
 
 Tablet* TabletManager::AddDev(const ZvTabletCfg& cfg) {
-    auto t = std::make_unique<Tablet>(&m_store, m_appDir);
+    auto t = std::make_unique<Tablet>(&m_store, m_appDir, m_settingsDir);
     const QString model = QString::fromUtf8(cfg.sModel, int(strnlen(cfg.sModel, ZV_MODEL_LEN)));
     if (model.isEmpty() || GetTablet(model) != nullptr)
         return nullptr;

@@ -13,13 +13,15 @@
 
 class TabletManager {
 public:
-    // appDir holds libs/ and res/ (the program's folder).
-    explicit TabletManager(const QString& appDir) : m_appDir(appDir) {}
+    // appDir holds libs/ and res/ (the program's folder); the per-model user files are in the
+    // settings folder the core uses too (zv_settings_dir).
+    explicit TabletManager(const QString& appDir);
 
-    // Loads appDir/libs/libconfstore.so; false with the loader's text in *error. Without it no
-    // setting can be read or saved, so the program does not start.
+    // Loads appDir/libs/libconfstore.so; false with the loader's text in *error. Without it, or
+    // without a settings folder, no setting can be read or saved, so the program does not start.
     bool InitConfStore(QString* error);
     const QString& appDir() const { return m_appDir; }
+    const QString& settingsDir() const { return m_settingsDir; }
 
     int Count() const { return int(m_devs.size()); }
     // Null when no tablet of that model is listed.
@@ -46,6 +48,7 @@ public:
 
 private:
     QString m_appDir;
+    QString m_settingsDir;
     ZvConfStoreDll m_store;
     std::vector<std::unique_ptr<Tablet>> m_devs;
     int m_cur = -1;

@@ -8,6 +8,7 @@
 #include "ZvMessageOutput.h"
 #include "ZvOnlyAppLock.h"
 #include "ZvQmlTypes.h"
+#include "ZvSettingsDir.h"
 #include "ZvUserSignal.h"
 
 #include <QApplication>
@@ -66,7 +67,8 @@ int main(int argc, char* argv[]) {
     // The main page decides when the application ends: closing the window hides it to the tray.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // Every page reads and saves through the store: without it there is nothing to show.
+    // Every page reads and saves through the store and the settings folder: without them there is
+    // nothing to show.
     {
         const QByteArray store = (zv_app_dir() + QStringLiteral("/libs/libconfstore.so")).toUtf8();
         ZvConfStoreDll probe;
@@ -74,6 +76,12 @@ int main(int argc, char* argv[]) {
         if (!probe.load(store.constData(), &why)) {
             fprintf(stderr, "ZervaTablet: cannot use the configuration store %s: %s\n",
                     store.constData(), why.c_str());
+            return 1;
+        }
+        char dir[512];
+        if (!zv_settings_dir(zv_app_dir().toUtf8().constData(), dir, sizeof dir)) {
+            fprintf(stderr, "ZervaTablet: no folder for the settings (set HOME, XDG_CONFIG_HOME "
+                            "or ZERVA_SETTINGS_DIR)\n");
             return 1;
         }
     }

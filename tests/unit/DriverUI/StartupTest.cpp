@@ -155,6 +155,23 @@ TEST_F(AppStartup, AutostartEntryIsWrittenCheckedAndRemoved) {
     EXPECT_TRUE(rmAutoStart());
     EXPECT_EQ(getCheckAutoStart(), 0);
 
+    // The package's entry for everybody: on until the user switches it off with a hidden entry
+    // of the same name, and on again when the user switches it on.
+    ASSERT_TRUE(QDir(tmp.path()).mkpath("xdg/autostart"));
+    writeFile("xdg/autostart/ZervaTablet.desktop", "[Desktop Entry]\nExec=/opt/zerva/x -h\n");
+    {
+        const ScopedEnv dirs(
+            "XDG_CONFIG_DIRS",
+            ("rel:" + tmp.filePath("none") + ":" + tmp.filePath("xdg")).toUtf8().constData());
+        EXPECT_EQ(zv_system_autostart_path(), tmp.filePath("xdg/autostart/ZervaTablet.desktop"));
+        EXPECT_EQ(getCheckAutoStart(), 1);
+        EXPECT_TRUE(rmAutoStart());
+        EXPECT_EQ(getCheckAutoStart(), 0);
+        EXPECT_TRUE(QFileInfo::exists(entry));
+        ASSERT_TRUE(setAutoStart("/opt/zerva/ZervaTablet"));
+        EXPECT_EQ(getCheckAutoStart(), 1);
+    }
+
     // A folder that cannot be made: failure, not success.
     writeFile("blocker", "x");
     const ScopedEnv blocked("XDG_CONFIG_HOME", tmp.filePath("blocker").toUtf8().constData());

@@ -11,7 +11,7 @@
 namespace {
 
 QString nameOf(const ZvTabletCfg& c) {
-    Tablet t(nullptr, QString());
+    Tablet t(nullptr, QString(), QString());
     t.SetTabletCfg(c);
     return t.name();
 }

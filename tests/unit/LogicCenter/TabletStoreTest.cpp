@@ -37,7 +37,7 @@ protected:
     static QString file(const QString& model = kModel) { return kDir + "/res/" + model + ".cfg"; }
     // A fresh object reads what the store holds.
     static std::unique_ptr<Tablet> open(const QString& model = kModel) {
-        auto t = std::make_unique<Tablet>(store, kDir);
+        auto t = std::make_unique<Tablet>(store, kDir, kDir);
         EXPECT_TRUE(t->SetDevModel(model));
         return t;
     }

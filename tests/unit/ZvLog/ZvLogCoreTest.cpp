@@ -123,9 +123,21 @@ TEST_F(ZvLogCoreTest, InitLooksBesideTheExecutable) {
     testing::internal::CaptureStdout();
     int rc = zv_log_init("/elsewhere/log.conf", "other");
     std::string out = testing::internal::GetCapturedStdout();
-    unlink(path.c_str());
     EXPECT_EQ(rc, 0);
     EXPECT_NE(out.find("cfgPath={" + path + "}"), std::string::npos);
+    // An absolute ZERVA_LOG_CONF is used instead (the user service's); a relative one is not.
+    const std::string other = writeConf(conf("my_cat", "INFO"));
+    for (const std::string& env : {other, std::string("log.conf")}) {
+        setenv("ZERVA_LOG_CONF", env.c_str(), 1);
+        testing::internal::CaptureStdout();
+        rc = zv_log_init(nullptr, nullptr);
+        out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(rc, 0);
+        const std::string used = env[0] == '/' ? other : path;
+        EXPECT_NE(out.find("cfgPath={" + used + "}"), std::string::npos) << env;
+    }
+    unsetenv("ZERVA_LOG_CONF");
+    unlink(path.c_str());
 }
 
 TEST(ZvLogCoreLevels, Mapping) {
