@@ -11,7 +11,7 @@ CMAKE_ARGS ?=
 # Warnings are errors in every checked build, so a local `make check` fails where CI would.
 CHECK_ARGS := -DZV_WERROR=ON
 
-.PHONY: all deps configure build check test asan tsan bench demo fuzz clean
+.PHONY: all deps configure build check test asan tsan bench demo fuzz package clean
 
 all: deps build
 
@@ -81,6 +81,10 @@ fuzz: deps
 # $(BUILD)/demo/strokes.png (scripts/demo).
 demo: build
 	scripts/demo $(BUILD)
+
+# The Debian package in $(BUILD)/, linted (scripts/lint-package).
+package: build
+	scripts/lint-package $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

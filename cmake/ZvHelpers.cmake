@@ -12,9 +12,10 @@ endfunction()
 
 # zv_dist_program(<target>): place a program at the top of dist/, finding libs/ beside it.
 function(zv_dist_program target)
+    # Only the relative path, also in the build: the tree is installed by copying it as it is.
     set_target_properties(${target} PROPERTIES
         RUNTIME_OUTPUT_DIRECTORY ${ZV_DIST_DIR}
-        BUILD_RPATH "\$ORIGIN/libs"
+        BUILD_WITH_INSTALL_RPATH ON
         INSTALL_RPATH "\$ORIGIN/libs")
     target_link_options(${target} PRIVATE -Wl,--enable-new-dtags)
 endfunction()
