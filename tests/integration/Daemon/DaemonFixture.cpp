@@ -21,6 +21,7 @@ ZvDBusDaemon* DaemonTest::bus = nullptr;
 ZvXvfb* DaemonTest::xvfb = nullptr;
 UiPeer* DaemonTest::ui = nullptr;
 bool DaemonTest::withUiPeer = true;
+bool DaemonTest::busForAllUsers = false;
 
 namespace {
 
@@ -89,7 +90,7 @@ void DaemonTest::startDesktop(int width, int height) {
     // One bus for the whole program, since Qt reads its address once; the bus first.
     if (bus != nullptr)
         return;
-    bus = new ZvDBusDaemon();
+    bus = new ZvDBusDaemon(busForAllUsers);
     xvfb = new ZvXvfb(width, height);
     if (xvfb->available())
         (void)xvfb->setMonitors(ZvXvfb::one());

@@ -71,6 +71,8 @@ protected:
     // False before startDesktop: the real settings application's end takes the stand-in's place
     // on the bus (ui stays null).
     static bool withUiPeer;
+    // True before startDesktop: programs of other users may use the bus too.
+    static bool busForAllUsers;
     pid_t core = -1;
 
 private:

@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -29,7 +30,7 @@ const char kConfig[] =
   <policy context="default">
     <allow send_destination="*" eavesdrop="true"/>
     <allow eavesdrop="true"/>
-    <allow own="*"/>
+    <allow own="*"/>%s
   </policy>
 </busconfig>
 )";
@@ -42,7 +43,7 @@ long long nowMs() {
 
 } // namespace
 
-ZvDBusDaemon::ZvDBusDaemon() {
+ZvDBusDaemon::ZvDBusDaemon(bool allUsers) : _allUsers(allUsers) {
     if (access(kDaemon, X_OK) != 0) {
         _reason = std::string(kDaemon) + " is not installed";
         _missing = true;
@@ -86,8 +87,11 @@ bool ZvDBusDaemon::start() {
         _reason = "cannot write " + conf;
         return false;
     }
-    fprintf(f, kConfig, _dir.c_str());
+    fprintf(f, kConfig, _dir.c_str(), _allUsers ? "\n    <allow user=\"*\"/>" : "");
     fclose(f);
+    // The socket is made in this folder: others must be able to reach it.
+    if (_allUsers)
+        (void)chmod(_dir.c_str(), 0711);
 
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {

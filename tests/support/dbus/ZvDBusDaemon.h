@@ -28,7 +28,9 @@
 
 class ZvDBusDaemon {
 public:
-    ZvDBusDaemon();
+    // allUsers: every local user may connect (a test that runs programs as another user), not
+    // only this process's.
+    explicit ZvDBusDaemon(bool allUsers = false);
     ~ZvDBusDaemon();
     ZvDBusDaemon(const ZvDBusDaemon&) = delete;
     ZvDBusDaemon& operator=(const ZvDBusDaemon&) = delete;
@@ -47,6 +49,7 @@ private:
 
     pid_t _pid = -1;
     bool _missing = false;
+    bool _allUsers = false;
     std::string _reason;
     std::string _address;
     std::string _dir;

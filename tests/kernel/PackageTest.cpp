@@ -1,0 +1,237 @@
+// The package as a desktop user meets it: installed (unpacked from the .deb), its udev rules in
+// udevd, and the core run as an ordinary user from the installed tree. The login manager's part
+// (access rights for the seat's user on every node udev tagged "uaccess") is played here with
+// setfacl, as it does it. The user's settings application saves a binding into the user's own
+// settings folder and the core, as that user, performs it.
+#include "KernelFixture.h"
+
+#include <libudev.h>
+#include <linux/input.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+// An ordinary account that every Debian system has: the bus looks the user up in the password
+// database, so an id without an entry could not connect.
+constexpr uid_t kUser = 65534;
+const std::string kPkg = "/tmp/zv-pkg";
+const std::string kHome = "/tmp/zv-home";
+const std::string kRun = "/tmp/zv-run";
+
+std::string package_file() {
+    if (DIR* d = opendir(ZV_PACKAGE_DIR)) {
+        std::string found;
+        while (const dirent* e = readdir(d))
+            if (strncmp(e->d_name, "zerva_", 6) == 0 && strstr(e->d_name, ".deb") != nullptr)
+                found = std::string(ZV_PACKAGE_DIR) + "/" + e->d_name;
+        closedir(d);
+        return found;
+    }
+    return std::string();
+}
+
+std::string read_all(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+size_t count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// The command through a shell as the user: no groups, the user's home and runtime folder, the
+// desktop's display and bus.
+std::string as_user(const std::string& cmd) {
+    return "env -i HOME=" + kHome + " XDG_RUNTIME_DIR=" + kRun +
+           " DISPLAY=" + std::string(getenv("DISPLAY") ? getenv("DISPLAY") : "") +
+           " DBUS_SESSION_BUS_ADDRESS=" + std::string(getenv("DBUS_SESSION_BUS_ADDRESS") ?: "") +
+           " PATH=/usr/bin:/bin setpriv --reuid=" + std::to_string(kUser) +
+           " --regid=" + std::to_string(kUser) + " --clear-groups -- sh -c '" + cmd + "'";
+}
+
+// Every device node udev tagged "uaccess", with its vendor when it has one.
+std::vector<std::string> uaccess_nodes() {
+    std::vector<std::string> nodes;
+    udev* u = udev_new();
+    udev_enumerate* e = udev_enumerate_new(u);
+    udev_enumerate_add_match_tag(e, "uaccess");
+    udev_enumerate_scan_devices(e);
+    for (udev_list_entry* l = udev_enumerate_get_list_entry(e); l;
+         l = udev_list_entry_get_next(l)) {
+        udev_device* d = udev_device_new_from_syspath(u, udev_list_entry_get_name(l));
+        if (d != nullptr && udev_device_get_devnode(d) != nullptr)
+            nodes.push_back(udev_device_get_devnode(d));
+        udev_device_unref(d);
+    }
+    udev_enumerate_unref(e);
+    udev_unref(u);
+    return nodes;
+}
+
+} // namespace
+
+class KernelPackage : public KernelTest {
+protected:
+    void TearDown() override {
+        if (userCore > 0)
+            killCore(userCore);
+        (void)system("rm -f /run/udev/rules.d/70-zerva.rules; SYSTEMD_IGNORE_CHROOT=1 udevadm "
+                     "control --reload");
+        KernelTest::TearDown();
+    }
+    // The installed core as the user, in the user's runtime folder as the user service runs it.
+    pid_t startUserCore() {
+        std::vector<std::string> env{"HOME=" + kHome,
+                                     "XDG_RUNTIME_DIR=" + kRun,
+                                     "ZERVA_LOG_CONF=" + kPkg + "/opt/zerva/log-user.conf",
+                                     std::string("DISPLAY=") + getenv("DISPLAY"),
+                                     std::string("DBUS_SESSION_BUS_ADDRESS=") +
+                                         getenv("DBUS_SESSION_BUS_ADDRESS"),
+                                     "PATH=/usr/bin:/bin"};
+        std::vector<std::string> args{"setpriv",
+                                      "--reuid=" + std::to_string(kUser),
+                                      "--regid=" + std::to_string(kUser),
+                                      "--clear-groups",
+                                      "--",
+                                      kPkg + "/opt/zerva/ZervaCore",
+                                      "-d"};
+        std::vector<char*> envp, argv;
+        for (auto& e : env)
+            envp.push_back(&e[0]);
+        envp.push_back(nullptr);
+        for (auto& a : args)
+            argv.push_back(&a[0]);
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        const std::string out = dir() + "/out.txt";
+        posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        posix_spawn_file_actions_adddup2(&fa, 1, 2);
+        posix_spawn_file_actions_addchdir_np(&fa, kRun.c_str());
+        pid_t pid = -1;
+        const int r = posix_spawn(&pid, "/usr/bin/setpriv", &fa, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&fa);
+        return r == 0 ? pid : -1;
+    }
+    pid_t userCore = -1;
+};
+
+TEST_F(KernelPackage, TheSeatsUserRunsTheInstalledCoreAndItsBindings) {
+    const std::string deb = package_file();
+    if (deb.empty())
+        GTEST_SKIP() << "no package in " ZV_PACKAGE_DIR " (scripts/lint-package builds it)";
+    const std::string prep = "rm -rf " + kPkg + " " + kHome + " " + kRun + " && dpkg-deb -x " +
+                             deb + " " + kPkg + " && mkdir -p " + kHome + " " + kRun +
+                             " && chown " + std::to_string(kUser) + ":" + std::to_string(kUser) +
+                             " " + kHome + " " + kRun + " && chmod 700 " + kRun +
+                             " && mkdir -p /run/udev/rules.d && cp " + kPkg +
+                             "/lib/udev/rules.d/70-zerva.rules /run/udev/rules.d/ && "
+                             "export SYSTEMD_IGNORE_CHROOT=1; udevadm control --reload && udevadm "
+                             "trigger --action=change "
+                             "--subsystem-match=misc && udevadm settle --timeout=30";
+    ASSERT_EQ(system(prep.c_str()), 0) << prep;
+
+    // Plugged in: usbhid takes it, udev tags its USB device and hidraw node for the seat.
+    plug(tabletScenario());
+    // The kernel enumerates the device at its own pace: the nodes come when they come.
+    std::vector<std::string> tagged;
+    auto has = [&](const char* prefix) {
+        return std::any_of(tagged.begin(), tagged.end(),
+                           [&](const std::string& n) { return n.rfind(prefix, 0) == 0; });
+    };
+    for (int i = 0; i < 100; ++i) {
+        tagged = uaccess_nodes();
+        if (has("/dev/hidraw") && has("/dev/bus/usb/") && has("/dev/uinput"))
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    std::string list;
+    for (const std::string& n : tagged)
+        list += n + " ";
+    EXPECT_TRUE(has("/dev/uinput")) << list;
+    EXPECT_TRUE(has("/dev/hidraw")) << list;
+    EXPECT_TRUE(has("/dev/bus/usb/")) << list;
+
+    // Before the login manager grants access, the diagnosis names what is missing and its
+    // remedy.
+    const std::string check = kPkg + "/opt/zerva/zerva-check";
+    EXPECT_NE(system(as_user(check + " > " + kHome + "/before.txt 2>&1").c_str()), 0);
+    const std::string before = read_all(kHome + "/before.txt");
+    EXPECT_NE(before.find("FAIL  /dev/uinput: cannot write it (Permission denied)"),
+              std::string::npos)
+        << before;
+    EXPECT_NE(before.find("70-zerva.rules"), std::string::npos) << before;
+
+    for (const std::string& n : tagged)
+        ASSERT_EQ(system(("setfacl -m u:" + std::to_string(kUser) + ":rw " + n).c_str()), 0) << n;
+
+    userCore = startUserCore();
+    ASSERT_GT(userCore, 0);
+    ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 0, 30000)) << output();
+    struct stat st;
+    ASSERT_EQ(stat((kRun + "/.ZervaCore.pid").c_str(), &st), 0)
+        << "pid file not in the runtime folder";
+    EXPECT_EQ(st.st_uid, kUser);
+    ZvEvdevReader kbd;
+    openEvdev(kbd, "Zerva keyboard");
+
+    // Now every line but the display's own is fine for the user.
+    (void)system(as_user(check + " > " + kHome + "/after.txt 2>&1").c_str());
+    const std::string after = read_all(kHome + "/after.txt");
+    EXPECT_EQ(after.find("FAIL  /dev/"), std::string::npos) << after;
+    EXPECT_EQ(after.find("FAIL  tablet"), std::string::npos) << after;
+    EXPECT_NE(after.find("ok    core: running"), std::string::npos) << after;
+    EXPECT_NE(after.find("ok    settings: " + kHome + "/.config/zerva/res/"), std::string::npos)
+        << after;
+
+    // The settings application, as the user, binds express key 2 to a plain B in the user's
+    // own file (through the same store), and tells the core.
+    const std::string file = kHome + "/.config/zerva/res/" + kModel + ".cfg";
+    const std::string bind =
+        std::string(ZV_ZVCFG) + " print " + kPkg + "/opt/zerva/res/user.cfg | python3 -c \"" +
+        "import json,sys\n"
+        "d=json.load(sys.stdin)\n"
+        "r=[x for x in d[\\\"records\\\"] if x[\\\"sModel\\\"]==\\\"" +
+        kModel +
+        "\\\"][0]\n"
+        "r[\\\"app0\\\"][\\\"heks\\\"][1]={\\\"name\\\":\\\"B\\\",\\\"func\\\":[\\\"key\\\"],"
+        "\\\"keys\\\":[\\\"B\\\"]}\n"
+        "json.dump({\\\"file\\\":\\\"user-config\\\",\\\"config\\\":{\\\"base\\\":r}},"
+        "open(\\\"" +
+        kHome + "/user.json\\\",\\\"w\\\"))\" && " + ZV_ZVCFG + " write " + kHome + "/user.json " +
+        file;
+    ASSERT_EQ(system(as_user(bind).c_str()), 0) << bind;
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kUser);
+    const size_t reads = count(output(), "uc.base.app0.bHek");
+    ASSERT_TRUE(ui->send(ZVMC_UI_CONFIG_CHANGED, kModel)) << ui->lastError();
+    // The message and the key report take different roads into the core: press once it re-read.
+    for (int i = 0; i < 100 && count(output(), "uc.base.app0.bHek") == reads; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_GT(count(output(), "uc.base.app0.bHek"), reads) << output();
+
+    ASSERT_TRUE(tablet->inject(0, tabletsim::keys_report(0x02)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(tablet->inject(0, tabletsim::keys_report(0)));
+    const auto keys = zv_key_events(kbd.log().waitUntil(
+        [](const std::vector<ZvEvdevEvent>& e) { return zv_key_events(e).size() >= 2; }, 5000));
+    const std::vector<std::pair<int, int>> b{{KEY_B, 1}, {KEY_B, 0}};
+    EXPECT_EQ(keys, b) << output();
+
+    ASSERT_EQ(kill(userCore, SIGUSR1), 0);
+    EXPECT_EQ(waitExit(userCore, 15000), 0) << output();
+    userCore = -1;
+}
