@@ -84,6 +84,14 @@ bool ZvEvdevReader::hasCode(unsigned type, unsigned code) const {
     return _dev != nullptr && libevdev_has_event_code(_dev, type, code) != 0;
 }
 
+int ZvEvdevReader::absMin(unsigned code) const {
+    return _dev != nullptr ? libevdev_get_abs_minimum(_dev, code) : 0;
+}
+
+int ZvEvdevReader::absMax(unsigned code) const {
+    return _dev != nullptr ? libevdev_get_abs_maximum(_dev, code) : 0;
+}
+
 void ZvEvdevReader::drain() {
     input_event ev;
     unsigned flags = LIBEVDEV_READ_FLAG_NORMAL;

@@ -34,6 +34,9 @@ public:
     const std::string& node() const { return _node; }
     const std::string& reason() const { return _reason; }
     bool hasCode(unsigned type, unsigned code) const;
+    // The range of an absolute axis (0, 0 when the node has none).
+    int absMin(unsigned code) const;
+    int absMax(unsigned code) const;
 
     // Every event so far (SYN_REPORT included), waiting and clearing: see ZvEventLog.
     ZvEventLog<ZvEvdevEvent>& log() { return _log; }

@@ -5,9 +5,11 @@
 // settings folder and the core, as that user, performs it.
 #include "KernelFixture.h"
 
+#include <libinput.h>
 #include <libudev.h>
 #include <linux/input.h>
 
+#include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
@@ -234,4 +236,105 @@ TEST_F(KernelPackage, TheSeatsUserRunsTheInstalledCoreAndItsBindings) {
     ASSERT_EQ(kill(userCore, SIGUSR1), 0);
     EXPECT_EQ(waitExit(userCore, 15000), 0) << output();
     userCore = -1;
+}
+
+// libinput on a desktop with the package: the package's quirks entry makes it take the virtual
+// pen's positions and contact as the driver made them. Without it (printed, for comparison)
+// libinput smooths the positions, so the cursor trails the pen, and decides contact by a
+// pressure threshold of its own on top of the user's.
+TEST_F(KernelPackage, LibinputTakesThePenAsTheDriverMadeIt) {
+    const std::string deb = package_file();
+    if (deb.empty())
+        GTEST_SKIP() << "no package in " ZV_PACKAGE_DIR " (scripts/lint-package builds it)";
+    const std::string quirks = "/tmp/zv-quirks";
+    const std::string prep = "rm -rf " + kPkg + " " + quirks + " && dpkg-deb -x " + deb + " " +
+                             kPkg + " && mkdir -p " + quirks +
+                             " && cp /usr/share/libinput/*.quirks " + kPkg +
+                             "/usr/share/libinput/60-zerva.quirks " + quirks;
+    ASSERT_EQ(system(prep.c_str()), 0) << prep;
+    ZvLibinputReader plain, tuned;
+    ASSERT_TRUE(plain.start(kScreenW, kScreenH)) << plain.reason();
+    setenv("LIBINPUT_QUIRKS_DIR", quirks.c_str(), 1);
+    const bool started = tuned.start(kScreenW, kScreenH);
+    unsetenv("LIBINPUT_QUIRKS_DIR");
+    ASSERT_TRUE(started) << tuned.reason();
+
+    startCoreReady();
+    ZvEvdevReader pen;
+    openEvdev(pen, "Zerva pen");
+    plug(tabletScenario());
+    ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 0, 20000)) << output();
+    for (ZvLibinputReader* li : {&plain, &tuned})
+        ASSERT_TRUE(li->waitDevice("Zerva pen", LIBINPUT_DEVICE_CAP_TABLET_TOOL, 10000));
+
+    // A stroke with the pressure rising from the lightest touch.
+    const int n = 30;
+    std::vector<tabletsim::Bytes> stroke{pen_at(tabletsim::kPenHover, 5080, 6350)};
+    for (int i = 0; i < n; ++i)
+        stroke.push_back(pen_at(tabletsim::kPenHover | tabletsim::kPenTip, 5080 + i * 1000,
+                                6350 + i * 500, static_cast<uint16_t>(40 + i * 150)));
+    stroke.push_back(pen_at(tabletsim::kPenHover, 5080 + n * 1000, 6350 + n * 500));
+    for (const tabletsim::Bytes& r : stroke) {
+        ASSERT_TRUE(tablet->inject(0, r));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    auto lifted = [](const std::vector<ZvLiEvent>& e) {
+        return std::any_of(e.begin(), e.end(), [](const ZvLiEvent& x) {
+            return x.type == LIBINPUT_EVENT_TABLET_TOOL_TIP && x.tip == 0;
+        });
+    };
+    const auto tunedEv = tuned.log().waitUntil(lifted, 10000);
+    const auto plainEv = plain.log().waitUntil(lifted, 5000);
+
+    // The driver's frames in contact: X in screen pixels as libinput scales it, and pressure.
+    struct Frame {
+        double x = 0, pressure = 0;
+    };
+    std::vector<Frame> frames;
+    Frame f;
+    int touch = 0;
+    const double x0 = pen.absMin(ABS_X), xr = pen.absMax(ABS_X) - x0 + 1;
+    const double pMax = pen.absMax(ABS_PRESSURE);
+    for (const ZvEvdevEvent& e : pen.log().all()) {
+        if (e.type == EV_ABS && e.code == ABS_X)
+            f.x = (e.value - x0) * kScreenW / xr;
+        else if (e.type == EV_ABS && e.code == ABS_PRESSURE)
+            f.pressure = e.value / pMax;
+        else if (e.type == EV_KEY && e.code == BTN_TOUCH)
+            touch = e.value;
+        else if (e.type == EV_SYN && e.code == SYN_REPORT && touch == 1)
+            frames.push_back(f);
+    }
+    ASSERT_GE(frames.size(), static_cast<size_t>(n - 2)) << "the driver's stroke";
+
+    // Contact from the driver's first contact frame to its last, every frame's own position and
+    // pressure: no threshold of libinput's own, no trailing.
+    auto contact = [](const std::vector<ZvLiEvent>& ev) {
+        std::vector<ZvLiEvent> out;
+        bool down = false;
+        for (const ZvLiEvent& e : ev) {
+            if (e.device != "Zerva pen")
+                continue;
+            if (e.type == LIBINPUT_EVENT_TABLET_TOOL_TIP)
+                down = e.tip == 1;
+            if (down && (e.type == LIBINPUT_EVENT_TABLET_TOOL_TIP ||
+                         e.type == LIBINPUT_EVENT_TABLET_TOOL_AXIS))
+                out.push_back(e);
+        }
+        return out;
+    };
+    const std::vector<ZvLiEvent> got = contact(tunedEv);
+    ASSERT_FALSE(got.empty()) << "no contact through libinput";
+    EXPECT_NEAR(got.front().x, frames.front().x, 1.0) << "contact began elsewhere than the pen's";
+    EXPECT_NEAR(got.front().pressure, frames.front().pressure, 0.002);
+    EXPECT_NEAR(got.back().x, frames.back().x, 1.0) << "the cursor trails the pen";
+    EXPECT_NEAR(got.back().pressure, frames.back().pressure, 0.002);
+    EXPECT_GE(got.size(), frames.size() - 2);
+
+    const std::vector<ZvLiEvent> dflt = contact(plainEv);
+    if (!dflt.empty())
+        printf("libinput without the entry: contact at %.1f px (pen %.1f), last motion %.1f px "
+               "(pen %.1f), pressure %.3f (pen %.3f)\n",
+               dflt.front().x, frames.front().x, dflt.back().x, frames.back().x,
+               dflt.back().pressure, frames.back().pressure);
 }
