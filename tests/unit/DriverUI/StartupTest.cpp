@@ -129,6 +129,8 @@ TEST_F(AppStartup, CommandOutputEndsAndNeverHangs) {
 
 TEST_F(AppStartup, AutostartEntryIsWrittenCheckedAndRemoved) {
     const ScopedEnv config("XDG_CONFIG_HOME", tmp.filePath("cfg").toUtf8().constData());
+    // Not the machine's own folders: an installed package's entry there would count.
+    const ScopedEnv machine("XDG_CONFIG_DIRS", tmp.filePath("none").toUtf8().constData());
     const QString entry = tmp.filePath("cfg/autostart/ZervaTablet.desktop");
     ASSERT_EQ(zv_autostart_path(), entry);
     EXPECT_EQ(getCheckAutoStart(), 0);
