@@ -59,7 +59,7 @@ bool zv_settings_dir_of(const char* programDir, bool installed, const char* over
     if (!installed)
         return set(programDir) && programDir[0] == '/' &&
                fits(buf, size, snprintf(buf, size, "%s", programDir));
-    // The base directory specification: a relative XDG_CONFIG_HOME is invalid and ignored.
+    // A relative XDG_CONFIG_HOME would depend on the working folder too: it is ignored.
     if (set(xdgConfigHome) && xdgConfigHome[0] == '/')
         return fits(buf, size, snprintf(buf, size, "%s/zerva", xdgConfigHome));
     if (set(home) && home[0] == '/')
@@ -82,12 +82,13 @@ bool zv_settings_dir(const char* programDir, char* buf, size_t size) {
         const passwd* pw = getpwuid(getuid());
         home = pw != nullptr ? pw->pw_dir : nullptr;
     }
-    if (!zv_settings_dir_of(programDir, installed, getenv("ZERVA_SETTINGS_DIR"),
-                            getenv("XDG_CONFIG_HOME"), home, buf, size))
+    const char* override = getenv("ZERVA_SETTINGS_DIR");
+    if (!zv_settings_dir_of(programDir, installed, override, getenv("XDG_CONFIG_HOME"), home, buf,
+                            size))
         return false;
     // The program's own folder has its res/ already; any other is the user's or the
     // administrator's and may be new.
-    if (!installed && !set(getenv("ZERVA_SETTINGS_DIR")))
+    if (!installed && !set(override))
         return true;
     char res[1024];
     const int r = snprintf(res, sizeof res, "%s/res", buf);

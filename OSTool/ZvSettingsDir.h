@@ -15,6 +15,9 @@
 
 // The marker an installed tree carries in its res/ folder.
 #define ZV_PER_USER_MARKER "per-user-settings"
+// What a program says when it gets no settings folder.
+#define ZV_NO_SETTINGS_DIR                                                                         \
+    "no folder for the settings (set HOME, XDG_CONFIG_HOME or ZERVA_SETTINGS_DIR)"
 
 // The rule above on given inputs (null or empty for unset): the settings folder into buf without
 // a trailing "/". False, with buf empty, when no folder can be named (installed without a home

@@ -24,9 +24,8 @@ ZvDriverCfg::ZvDriverCfg() {
     setLogHandler(log_handler_fun_arg);
     zv_log_out(ZV_LL_INFO, "confstore dll load ok");
     if (!zv_settings_dir(_appPath, _settingsPath, sizeof _settingsPath)) {
-        // Without it every save would fail; the user's folder is named in the line.
-        fprintf(stderr, "ZervaCore: no folder for the settings (set HOME, XDG_CONFIG_HOME or "
-                        "ZERVA_SETTINGS_DIR)\n");
+        // Without it every save would fail.
+        fprintf(stderr, "ZervaCore: " ZV_NO_SETTINGS_DIR "\n");
         fflush(stderr);
         _exit(1);
     }

@@ -25,8 +25,7 @@ Tablet* TabletManager::At(int idx) const {
 
 bool TabletManager::InitConfStore(QString* error) {
     if (m_settingsDir.isEmpty()) {
-        const QString why = QStringLiteral(
-            "no folder for the settings (set HOME, XDG_CONFIG_HOME or ZERVA_SETTINGS_DIR)");
+        const QString why = QStringLiteral(ZV_NO_SETTINGS_DIR);
         qCritical("%s", qPrintable(why));
         if (error != nullptr)
             *error = why;

@@ -80,8 +80,7 @@ int main(int argc, char* argv[]) {
         }
         char dir[512];
         if (!zv_settings_dir(zv_app_dir().toUtf8().constData(), dir, sizeof dir)) {
-            fprintf(stderr, "ZervaTablet: no folder for the settings (set HOME, XDG_CONFIG_HOME "
-                            "or ZERVA_SETTINGS_DIR)\n");
+            fprintf(stderr, "ZervaTablet: " ZV_NO_SETTINGS_DIR "\n");
             return 1;
         }
     }

@@ -11,15 +11,10 @@
 
 #include <algorithm>
 #include <dirent.h>
-#include <fcntl.h>
-#include <fstream>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -40,11 +35,6 @@ std::string package_file() {
         return found;
     }
     return std::string();
-}
-
-std::string read_all(const std::string& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 size_t count(const std::string& text, const std::string& what) {
@@ -88,47 +78,18 @@ std::vector<std::string> uaccess_nodes() {
 class KernelPackage : public KernelTest {
 protected:
     void TearDown() override {
-        if (userCore > 0)
-            killCore(userCore);
         (void)system("rm -f /run/udev/rules.d/70-zerva.rules; SYSTEMD_IGNORE_CHROOT=1 udevadm "
                      "control --reload");
         KernelTest::TearDown();
     }
-    // The installed core as the user, in the user's runtime folder as the user service runs it.
+    // The installed core as the user, in the user's runtime folder with the log configuration of
+    // the user service; every step execs the next, so the pid is the core's.
     pid_t startUserCore() {
-        std::vector<std::string> env{"HOME=" + kHome,
-                                     "XDG_RUNTIME_DIR=" + kRun,
-                                     "ZERVA_LOG_CONF=" + kPkg + "/opt/zerva/log-user.conf",
-                                     std::string("DISPLAY=") + getenv("DISPLAY"),
-                                     std::string("DBUS_SESSION_BUS_ADDRESS=") +
-                                         getenv("DBUS_SESSION_BUS_ADDRESS"),
-                                     "PATH=/usr/bin:/bin"};
-        std::vector<std::string> args{"setpriv",
-                                      "--reuid=" + std::to_string(kUser),
-                                      "--regid=" + std::to_string(kUser),
-                                      "--clear-groups",
-                                      "--",
-                                      kPkg + "/opt/zerva/ZervaCore",
-                                      "-d"};
-        std::vector<char*> envp, argv;
-        for (auto& e : env)
-            envp.push_back(&e[0]);
-        envp.push_back(nullptr);
-        for (auto& a : args)
-            argv.push_back(&a[0]);
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        const std::string out = dir() + "/out.txt";
-        posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        posix_spawn_file_actions_adddup2(&fa, 1, 2);
-        posix_spawn_file_actions_addchdir_np(&fa, kRun.c_str());
-        pid_t pid = -1;
-        const int r = posix_spawn(&pid, "/usr/bin/setpriv", &fa, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&fa);
-        return r == 0 ? pid : -1;
+        const std::string core = "cd " + kRun + " && ZERVA_LOG_CONF=" + kPkg +
+                                 "/opt/zerva/log-user.conf exec " + kPkg +
+                                 "/opt/zerva/ZervaCore -d";
+        return spawn({"/bin/sh", "-c", "exec " + as_user(core)}, {"PATH=/usr/bin:/bin"});
     }
-    pid_t userCore = -1;
 };
 
 TEST_F(KernelPackage, TheSeatsUserRunsTheInstalledCoreAndItsBindings) {
@@ -180,7 +141,7 @@ TEST_F(KernelPackage, TheSeatsUserRunsTheInstalledCoreAndItsBindings) {
     for (const std::string& n : tagged)
         ASSERT_EQ(system(("setfacl -m u:" + std::to_string(kUser) + ":rw " + n).c_str()), 0) << n;
 
-    userCore = startUserCore();
+    const pid_t userCore = startUserCore();
     ASSERT_GT(userCore, 0);
     ASSERT_TRUE(ui->waitFor(ZVMC_CORE_TABLET_OPEN, 0, 30000)) << output();
     struct stat st;
@@ -235,7 +196,6 @@ TEST_F(KernelPackage, TheSeatsUserRunsTheInstalledCoreAndItsBindings) {
 
     ASSERT_EQ(kill(userCore, SIGUSR1), 0);
     EXPECT_EQ(waitExit(userCore, 15000), 0) << output();
-    userCore = -1;
 }
 
 // libinput on a desktop with the package: the package's quirks entry makes it take the virtual

@@ -23,14 +23,14 @@ UiPeer* DaemonTest::ui = nullptr;
 bool DaemonTest::withUiPeer = true;
 bool DaemonTest::busForAllUsers = false;
 
-namespace {
-
 std::string read_all(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
 }
+
+namespace {
 
 bool copy_file(const std::string& from, const std::string& to, mode_t mode) {
     const std::string data = read_all(from);
@@ -176,12 +176,16 @@ pid_t DaemonTest::startCore(const std::string& scenario, std::vector<std::string
         env.push_back("ZV_UINPUTCAP_LOG=" + _dir + "/cap");
     }
     env.push_back("ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0");
+    args.insert(args.begin(), _dir + "/ZervaCore");
+    return spawn(std::move(args), std::move(env));
+}
+
+pid_t DaemonTest::spawn(std::vector<std::string> args, std::vector<std::string> env) {
     std::vector<char*> envp;
     for (auto& e : env)
         envp.push_back(&e[0]);
     envp.push_back(nullptr);
-    std::string prog = _dir + "/ZervaCore";
-    std::vector<char*> argv{&prog[0]};
+    std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(&a[0]);
     argv.push_back(nullptr);
@@ -194,7 +198,7 @@ pid_t DaemonTest::startCore(const std::string& scenario, std::vector<std::string
     posix_spawn_file_actions_addchdir_np(&fa, _dir.c_str());
     pid_t pid = -1;
     _startedAt = now();
-    const int r = posix_spawn(&pid, prog.c_str(), &fa, nullptr, argv.data(), envp.data());
+    const int r = posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&fa);
     if (r != 0)
         return -1;

@@ -36,6 +36,9 @@ protected:
 
     // Starts the core in dir() with this scenario; returns its pid (-1 on failure).
     pid_t startCore(const std::string& scenario, std::vector<std::string> args = {"-d"});
+    // Starts args[0] (a path) with that environment in dir(), its output added to output();
+    // the pid (-1 on failure). Whatever still runs is killed after the test.
+    pid_t spawn(std::vector<std::string> args, std::vector<std::string> env);
     // Waits for the process to end: its exit status, 128 + signal, or -1 after ms.
     int waitExit(pid_t pid, int ms);
     // SIGKILL and reap, when still running.
@@ -80,6 +83,9 @@ private:
     double _startedAt = 0;
     std::vector<pid_t> _started;
 };
+
+// A whole file's bytes (empty when it cannot be read).
+std::string read_all(const std::string& path);
 
 // Scenario text of one tablet of a shipped model (device answers 200 and 201), with a script.
 std::string tablet_device(const std::string& name, const std::string& model, unsigned pid,
